@@ -1,0 +1,19 @@
+// Ruleweave: umbrella header. Includes every public header of the library; declares nothing.
+#ifndef RULEWEAVE_RULEWEAVE_H_
+#define RULEWEAVE_RULEWEAVE_H_
+
+// foundation
+#include "ruleweave/foundation/exceptions.h"
+#include "ruleweave/foundation/status.h"
+
+// variables
+
+// data
+
+// model
+
+// search
+
+// pmml
+
+#endif  // RULEWEAVE_RULEWEAVE_H_

@@ -1,0 +1,3 @@
+# Sources of the data subsystem.
+list(APPEND RULEWEAVE_SOURCES
+)

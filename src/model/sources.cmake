@@ -1,0 +1,3 @@
+# Sources of the model subsystem.
+list(APPEND RULEWEAVE_SOURCES
+)

@@ -1,0 +1,3 @@
+# Sources of the pmml subsystem.
+list(APPEND RULEWEAVE_SOURCES
+)

@@ -1,0 +1,3 @@
+# Sources of the search subsystem.
+list(APPEND RULEWEAVE_SOURCES
+)

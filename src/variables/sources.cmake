@@ -1,0 +1,3 @@
+# Sources of the variables subsystem.
+list(APPEND RULEWEAVE_SOURCES
+)
