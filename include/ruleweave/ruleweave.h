@@ -13,6 +13,8 @@
 // model
 
 // search
+#include "ruleweave/search/algorithm.h"
+#include "ruleweave/search/factory.h"
 
 // pmml
 
