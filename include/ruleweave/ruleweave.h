@@ -3,7 +3,10 @@
 #define RULEWEAVE_RULEWEAVE_H_
 
 // foundation
+#include "ruleweave/foundation/bit_set.h"
 #include "ruleweave/foundation/exceptions.h"
+#include "ruleweave/foundation/missing_value.h"
+#include "ruleweave/foundation/record.h"
 #include "ruleweave/foundation/status.h"
 
 // variables
@@ -11,6 +14,7 @@
 // data
 
 // model
+#include "ruleweave/model/measure.h"
 
 // search
 #include "ruleweave/search/algorithm.h"

@@ -37,8 +37,7 @@ class OpenFileException : public IDLException {
 
 class IOException : public IDLException {
  public:
-  explicit IOException(const std::string& details = "", const std::string& file = "",
-                       int line = 0);
+  explicit IOException(const std::string& details = "", const std::string& file = "", int line = 0);
 };
 
 class AssertionException : public IDLException {
