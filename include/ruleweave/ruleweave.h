@@ -21,5 +21,7 @@
 #include "ruleweave/search/factory.h"
 
 // pmml
+#include "ruleweave/pmml/export_format.h"
+#include "ruleweave/pmml/xml_writer.h"
 
 #endif  // RULEWEAVE_RULEWEAVE_H_
