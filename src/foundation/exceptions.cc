@@ -15,8 +15,7 @@ std::string ComposeMessage(const std::string& head, const std::string& details,
   return message;
 }
 
-std::string ComposeConstructorMessage(const std::string& className,
-                                      const std::string& condition) {
+std::string ComposeConstructorMessage(const std::string& className, const std::string& condition) {
   std::string message = "CANNOT CREATE OBJECT";
   if (!className.empty()) message += " of " + className;
   if (!condition.empty()) {
@@ -35,8 +34,7 @@ IDLException::IDLException(const std::string& message, const std::string& detail
 
 IDLException::IDLException(RawMessage, std::string message) : mMessage(std::move(message)) {}
 
-OpenFileException::OpenFileException(const std::string& details, const std::string& file,
-                                     int line)
+OpenFileException::OpenFileException(const std::string& details, const std::string& file, int line)
     : IDLException("CANNOT OPEN FILE", details, file, line) {}
 
 IOException::IOException(const std::string& details, const std::string& file, int line)

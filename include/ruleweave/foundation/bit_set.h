@@ -85,9 +85,10 @@ class DLBitSet {
     std::uint32_t mask = 0;
   };
 
-  void UpdateNumOfElements();
+  // Recomputes `first` and `end` from the words and the count.
   void UpdateEnds();
-  // Masks the last word, recounts and recomputes the bounds after a word-wise pass.
+  // Masks the last word and recomputes the bounds after a word-wise pass (which keeps the count
+  // itself, counting the bits it changes).
   void AfterWordPass();
   void PlaceCursor(int position) const;
 
