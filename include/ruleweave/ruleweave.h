@@ -15,6 +15,10 @@
 
 // model
 #include "ruleweave/model/measure.h"
+#include "ruleweave/model/segment.h"
+#include "ruleweave/model/rule.h"
+#include "ruleweave/model/list.h"
+#include "ruleweave/model/model.h"
 
 // search
 #include "ruleweave/search/algorithm.h"
