@@ -12,6 +12,10 @@
 // variables
 
 // data
+#include "ruleweave/data/attribute.h"
+#include "ruleweave/data/data_query.h"
+#include "ruleweave/data/data_set.h"
+#include "ruleweave/data/data_view.h"
 
 // model
 #include "ruleweave/model/measure.h"
@@ -23,6 +27,9 @@
 // search
 #include "ruleweave/search/algorithm.h"
 #include "ruleweave/search/factory.h"
+#include "ruleweave/search/parameters.h"
+#include "ruleweave/search/progress.h"
+#include "ruleweave/search/settings.h"
 
 // pmml
 #include "ruleweave/pmml/export_format.h"
