@@ -3,9 +3,10 @@
 // PMML exporter builds its documents with it; nothing here reads XML.
 //
 // Layout when formatted: every element on its own line, indented by one tab per nesting level, and
-// every attribute on its own line one tab deeper than its element. A text node and everything
-// after it up to the end of its element (further children, the closing tag) stay on the text's
-// line. Unformatted, the tree is one line with attributes separated by single spaces.
+// every attribute on its own line one tab deeper than its element. A text node clears the line
+// flags, so what follows it (further text, the start of a following element, or the closing tag of
+// its element) stays on the text's line; every element end turns the flags on again. Unformatted,
+// the tree is one line with attributes separated by single spaces.
 #ifndef RULEWEAVE_PMML_XML_WRITER_H_
 #define RULEWEAVE_PMML_XML_WRITER_H_
 
