@@ -1,0 +1,175 @@
+// DLExtendingList: the inner beam search for a list's next rule and the list's extension.
+#include "search/extending_list.h"
+
+#include <ostream>
+#include <utility>
+
+#include "ruleweave/data/data_query.h"
+#include "ruleweave/data/data_view.h"
+#include "ruleweave/model/list.h"
+#include "ruleweave/search/parameters.h"
+#include "search/progress_throttle.h"
+
+namespace {
+
+const QXDecision::QXStatus kCancelled(1, false);
+
+// The measure every pair must beat to be taken: nothing for Up, certain response for Down.
+DLMeasure InitialMeasure(bool down) { return down ? DLMeasure(1.0, 1.0) : DLMeasure(0.0, 0.0); }
+
+bool IsBetter(bool down, const DLMeasure& best, const DLMeasure& m) {
+  return down ? best > m : best < m;
+}
+
+}  // namespace
+
+DLExtendingList::DLExtendingList(const DLParameters& params, const DLDataQuery& query,
+                                 const IDLDataView& view)
+    : mParams(&params), mQuery(&query), mView(&view), mCoverage(view, query.GetCaseSpace()) {}
+
+DLExtendingList::DLExtendingList(const DLExtendingList& other)
+    : mParams(other.mParams), mQuery(other.mQuery), mView(other.mView), mCoverage(other.mCoverage) {
+  mFixed.reserve(other.mFixed.size());
+  for (const auto& r : other.mFixed) mFixed.push_back(std::make_unique<DLRule>(*r));
+}
+
+DLExtendingList::~DLExtendingList() = default;
+
+QXDecision::QXStatus DLExtendingList::ExtendRules(bool& extended) {
+  QXDecision::QXStatus status;
+  extended = false;
+  {
+    std::unique_ptr<DLBitSet> remainder(mCoverage.Remainder());
+    mExtending.push_back(std::make_unique<DLExtendingRule>(*mParams, *mView, *remainder));
+  }
+  if (IsSearchCancelled(*mParams)) {
+    status = kCancelled;
+  } else {
+    for (int depth = 0; depth < mParams->GetRuleDepth(); ++depth) {
+      if (mExtending.empty()) break;
+      bool produced = false;
+      bool cancelled = false;
+      for (auto& rule : mExtending) {
+        produced = rule->GenerateCandidates(cancelled) || produced;
+        if (cancelled) break;
+      }
+      if (cancelled) {
+        status = kCancelled;
+        break;
+      }
+      if (!produced) break;
+      extended = true;
+      status = SelectRules(mParams->GetRuleWidth());
+      if (!status.IsOK()) break;
+    }
+  }
+  // A list that found nothing to extend keeps no empty rule.
+  if (mExtending.size() == 1 && mExtending[0]->HasNoSegments()) mExtending.clear();
+  return status;
+}
+
+QXDecision::QXStatus DLExtendingList::SelectRules(int width) {
+  if (IsSearchCancelled(*mParams)) return kCancelled;
+  QXDecision::QXStatus status;
+  if (width < 1) return status;
+  DLProgressThrottle throttle(*mParams, "candidates");
+  std::vector<std::unique_ptr<DLExtendingRule>> selected;
+  for (int n = 0; n < width && !mExtending.empty(); ++n) {
+    std::unique_ptr<DLExtendingRule> rule = PopBestRule();
+    if (!rule) break;
+    selected.push_back(std::move(rule));
+    throttle.UnitDone();
+    if (IsSearchCancelled(*mParams)) {
+      status = kCancelled;
+      break;
+    }
+  }
+  if (status.IsOK()) mExtending = std::move(selected);
+  return status;
+}
+
+std::unique_ptr<DLExtendingRule> DLExtendingList::PopBestRule() {
+  const bool down = mParams->GetSearchDirection() == DLConst::Down;
+  DLMeasure best = InitialMeasure(down);
+  int chosen = -1;
+  int candidate = -1;
+  for (std::size_t i = 0; i < mExtending.size(); ++i) {
+    DLMeasure m;
+    const int c = mExtending[i]->GetBestCandidate(m);
+    if (IsBetter(down, best, m)) {
+      best = m;
+      chosen = static_cast<int>(i);
+      candidate = c;
+    }
+  }
+  if (chosen < 0) return nullptr;
+  DLExtendingRule* rule = mExtending[chosen].get();
+  DLExtendingRule* extended = rule->ExtendWith(candidate);
+  if (extended != rule) return std::unique_ptr<DLExtendingRule>(extended);
+  std::unique_ptr<DLExtendingRule> taken = std::move(mExtending[chosen]);
+  mExtending.erase(mExtending.begin() + chosen);
+  return taken;
+}
+
+int DLExtendingList::GetBestExtension(DLMeasure& m) const {
+  m = mCoverage.GetMeasure();
+  if (mExtending.empty()) return -1;
+  const bool down = mParams->GetSearchDirection() == DLConst::Down;
+  DLMeasure best = mExtending[0]->GetMeasure();
+  if (down) best = DLMeasure(1.0, 1.0);
+  int index = 0;
+  for (std::size_t i = 0; i < mExtending.size(); ++i) {
+    const DLMeasure own = mExtending[i]->GetMeasure();
+    if (IsBetter(down, best, own)) {
+      best = own;
+      index = static_cast<int>(i);
+    }
+  }
+  best += mCoverage.GetMeasure();
+  m = best;
+  return index;
+}
+
+DLExtendingList* DLExtendingList::ExtendWith(int i) {
+  if (i < 0 || i >= static_cast<int>(mExtending.size())) return this;
+  DLExtendingRule& r = *mExtending[i];
+  r.FinalizeSegments();
+  std::unique_ptr<DLRule> rule(r.ToRule());
+  if (!rule) return this;
+  std::unique_ptr<DLExtendingList> copy;
+  DLExtendingList* target = this;
+  if (mExtending.size() > 1) {
+    copy = std::make_unique<DLExtendingList>(*this);
+    target = copy.get();
+  }
+  target->mCoverage.AddRule(*rule->GetCoverage());
+  target->mFixed.push_back(std::move(rule));
+  mExtending.erase(mExtending.begin() + i);
+  return copy ? copy.release() : this;
+}
+
+DLList* DLExtendingList::ToList() {
+  if (mFixed.empty()) return nullptr;
+  std::vector<DLRule*> rules;
+  rules.reserve(mFixed.size());
+  for (auto& r : mFixed) rules.push_back(r.get());
+  auto* list = new DLList(*mView->GetDataSet(), *mQuery, mCoverage.GetMeasure(),
+                          mCoverage.GetCoveredCases(), rules);
+  // The new list owns the rules now.
+  for (auto& r : mFixed) r.release();
+  mFixed.clear();
+  return list;
+}
+
+void DLExtendingList::Display(std::ostream& os) const {
+  for (std::size_t i = 0; i < mFixed.size(); ++i) {
+    os << "\n\t"
+       << "   FixedRules " << i << ":";
+    mFixed[i]->Display(os);
+  }
+  for (std::size_t i = 0; i < mExtending.size(); ++i) {
+    os << "\n\t"
+       << "   ExtendingRules " << i << ":";
+    mExtending[i]->Display(os);
+  }
+}

@@ -1,0 +1,73 @@
+// DLExtendingRule: a rule under construction in the inner beam search. It holds the cases it
+// covers so far, its fixed segments and the candidate segments proposed for its next level.
+#ifndef RULEWEAVE_SEARCH_EXTENDING_RULE_H_
+#define RULEWEAVE_SEARCH_EXTENDING_RULE_H_
+
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ruleweave/foundation/bit_set.h"
+#include "ruleweave/model/measure.h"
+#include "search/extending_segment.h"
+#include "search/rule_coverage.h"
+
+class DLParameters;
+class DLRule;
+class IDLDataView;
+
+// Borrows the parameters and the view (both outlive every rule of a run); owns its segments.
+// A copy shares the borrowed pointers, copies the coverage and the fixed segments, and has no
+// candidates.
+class DLExtendingRule {
+ public:
+  // Covers `cases` (copied); throws ConstructorException when the view has no cases or the set's
+  // capacity differs from the view's number of cases.
+  DLExtendingRule(const DLParameters& params, const IDLDataView& view, const DLBitSet& cases);
+  DLExtendingRule(const DLExtendingRule& other);
+  DLExtendingRule& operator=(const DLExtendingRule&) = delete;
+  ~DLExtendingRule();
+
+  // Appends the candidate segments of every usable predictor, in the view's order; true when at
+  // least one was produced. The cancel object of the parameters is polled between predictors;
+  // when it answers yes, generation stops, `cancelled` is set and false is returned.
+  bool GenerateCandidates(bool& cancelled);
+
+  // The index of the best candidate with its measure in `m`; -1 and the rule's own measure when
+  // there are none. With Down, (1, 1) stands for "nothing better" and index 0 is returned.
+  int GetBestCandidate(DLMeasure& m) const;
+
+  // Adds candidate `c` as a fixed segment and restricts the coverage to it. When other
+  // candidates remain the extension is made on a new copy (owned by the caller) and this rule
+  // only loses candidate `c`; otherwise this rule itself is extended and returned. An index out
+  // of range returns this rule unchanged.
+  DLExtendingRule* ExtendWith(int c);
+
+  // Turns bin ranges of continuous predictors into value ranges; a segment whose value range
+  // comes out invalid is dropped.
+  void FinalizeSegments();
+
+  // The finished rule (new, owned by the caller), or null when there are no fixed segments.
+  DLRule* ToRule() const;
+
+  bool UsesAttribute(const std::string& name) const;
+  bool HasNoSegments() const { return mFixed.empty(); }
+  int GetNumOfCandidates() const { return static_cast<int>(mCandidates.size()); }
+  const DLExtendingSegment* GetCandidate(int i) const { return mCandidates[i].get(); }
+  int GetNumOfFixedSegments() const { return static_cast<int>(mFixed.size()); }
+  const DLExtendingSegment* GetFixedSegment(int i) const { return mFixed[i].get(); }
+  DLMeasure GetMeasure() const { return mCoverage.GetMeasure(); }
+  const DLBitSet& GetCoveredCases() const { return mCoverage.GetCoveredCases(); }
+
+  void Display(std::ostream& os) const;
+
+ private:
+  const DLParameters* mParams;
+  const IDLDataView* mView;
+  DLRuleCoverage mCoverage;
+  std::vector<std::unique_ptr<DLExtendingSegment>> mFixed;
+  std::vector<std::unique_ptr<DLExtendingSegment>> mCandidates;
+};
+
+#endif  // RULEWEAVE_SEARCH_EXTENDING_RULE_H_

@@ -1,0 +1,129 @@
+// DLListSet: the outer beam search over list levels.
+#include "search/list_set.h"
+
+#include <ostream>
+#include <utility>
+
+#include "ruleweave/model/list.h"
+#include "ruleweave/search/parameters.h"
+#include "search/progress_throttle.h"
+
+namespace {
+
+const QXDecision::QXStatus kCancelled(1, false);
+
+}  // namespace
+
+DLListSet::DLListSet(const DLParameters& params, const DLDataSet& data, const DLDataQuery& query)
+    : mParams(&params), mQuery(&query), mView(params, data, query) {}
+
+DLListSet::~DLListSet() = default;
+
+void DLListSet::Start() {
+  mLists.clear();
+  mLists.push_back(std::make_unique<DLExtendingList>(*mParams, *mQuery, mView));
+}
+
+QXDecision::QXStatus DLListSet::Search() {
+  if (IsSearchCancelled(*mParams)) return kCancelled;
+  // The reporter counts from -1 during the run and is reset again afterwards, also when a host
+  // callback throws.
+  struct ReporterReset {
+    DLReporter* reporter;
+    ~ReporterReset() {
+      if (reporter != nullptr) reporter->Reset();
+    }
+  } reset{mParams->GetReporter()};
+  if (reset.reporter != nullptr) {
+    reset.reporter->Reset();
+    reset.reporter->SetStartTime(SearchClockTicks());
+  }
+
+  QXDecision::QXStatus status;
+  Start();
+  const bool finalOnly = mParams->IsFinalResultsOnly();
+  // The lists of every level, kept when all levels are wanted. They share this set's view, so a
+  // plain vector serves where a second search object would bin the data again.
+  std::vector<std::unique_ptr<DLExtendingList>> results;
+  for (int level = 0; level < mParams->GetListDepth(); ++level) {
+    bool extended = false;
+    for (auto& list : mLists) {
+      bool flag = false;
+      status = list->ExtendRules(flag);
+      if (!status.IsOK()) break;
+      extended = extended || flag;
+    }
+    if (!status.IsOK() || !extended) break;
+    status = SelectLists(mParams->GetListWidth());
+    if (!status.IsOK()) break;
+    if (!finalOnly) {
+      for (const auto& list : mLists) results.push_back(std::make_unique<DLExtendingList>(*list));
+    }
+  }
+  if (status.IsOK() && !finalOnly) mLists = std::move(results);
+  return status;
+}
+
+QXDecision::QXStatus DLListSet::SelectLists(int width) {
+  if (IsSearchCancelled(*mParams)) return kCancelled;
+  QXDecision::QXStatus status;
+  if (width < 1) return status;
+  DLProgressThrottle throttle(*mParams, "rules");
+  std::vector<std::unique_ptr<DLExtendingList>> selected;
+  for (int n = 0; n < width && !mLists.empty(); ++n) {
+    std::unique_ptr<DLExtendingList> list = PopBestList();
+    if (!list) break;
+    selected.push_back(std::move(list));
+    throttle.UnitDone();
+    if (IsSearchCancelled(*mParams)) {
+      status = kCancelled;
+      break;
+    }
+  }
+  if (status.IsOK()) mLists = std::move(selected);
+  return status;
+}
+
+std::unique_ptr<DLExtendingList> DLListSet::PopBestList() {
+  if (mLists.empty()) return nullptr;
+  const bool down = mParams->GetSearchDirection() == DLConst::Down;
+  DLMeasure best = down ? DLMeasure(1.0, 1.0) : DLMeasure(0.0, 0.0);
+  int chosen = -1;
+  int index = -1;
+  for (std::size_t i = 0; i < mLists.size(); ++i) {
+    DLMeasure m;
+    const int e = mLists[i]->GetBestExtension(m);
+    if (down ? best > m : best < m) {
+      best = m;
+      chosen = static_cast<int>(i);
+      index = e;
+    }
+  }
+  if (chosen < 0) return nullptr;
+  DLExtendingList* list = mLists[chosen].get();
+  DLExtendingList* extended = list->ExtendWith(index);
+  if (extended != list) return std::unique_ptr<DLExtendingList>(extended);
+  std::unique_ptr<DLExtendingList> taken = std::move(mLists[chosen]);
+  mLists.erase(mLists.begin() + chosen);
+  return taken;
+}
+
+std::vector<std::unique_ptr<DLList>> DLListSet::TakeLists() {
+  std::vector<std::unique_ptr<DLList>> lists;
+  for (auto& list : mLists) {
+    std::unique_ptr<DLList> made(list->ToList());
+    list.reset();
+    if (made) lists.push_back(std::move(made));
+  }
+  mLists.clear();
+  return lists;
+}
+
+void DLListSet::Display(std::ostream& os) const {
+  os << "$ListSet:\n";
+  for (std::size_t i = 0; i < mLists.size(); ++i) {
+    os << "\nList " << i << ":\n";
+    mLists[i]->Display(os);
+  }
+  os << "$ListSet End.\n";
+}
