@@ -1,3 +1,8 @@
 # Sources of the model subsystem.
 list(APPEND RULEWEAVE_SOURCES
+  model/segment.cc
+  model/measure_line.cc
+  model/rule.cc
+  model/list.cc
+  model/model.cc
 )
