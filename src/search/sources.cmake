@@ -8,4 +8,8 @@ list(APPEND RULEWEAVE_SOURCES
   search/progress_throttle.cc
   search/algorithm.cc
   search/factory.cc
+  search/rule_coverage.cc
+  search/list_coverage.cc
+  search/attribute_measure.cc
+  search/response_code.cc
 )
