@@ -58,6 +58,9 @@ class DLPMMLExporter {
   void AddDataDictionary(Element* root);
   bool AddDataField(Element* dictionary, const IDLVar& var);
   void AddValidValues(Element* field, const IDLVar& var);
+  // The invalidRangeLower/Upper extensions of a numeric user-missing interval.
+  void AddMissingInterval(Element* field, const IDLVar& var);
+  // The discrete user-missing values.
   void AddMissingValues(Element* field, const IDLVar& var);
   void AddRuleSetModel(Element* root, const DLList& list, int index);
   void AddMiningSchema(Element* model, const DLList& list);
@@ -65,8 +68,8 @@ class DLPMMLExporter {
   void AddSimpleRule(Element* ruleSet, const DLRule& rule, const std::string& score);
   void AddRemainderRule(Element* ruleSet, const DLList& list, const std::string& score);
   void AddSegment(Element* parent, const DLSegment& segment);
-  // Appends an Extension with the library's extender.
-  void AddExtension(Element* parent, const std::string& name, const std::string& value);
+  // Appends an Extension with the library's extender and `name`; returns it.
+  static Element* AddExtension(Element* parent, const std::string& name);
   // Appends a string attribute; refuses (110024) a value holding a control character that XML 1.0
   // cannot carry.
   void AddText(Element* element, const std::string& name, const std::string& value);
