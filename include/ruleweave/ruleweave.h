@@ -10,6 +10,11 @@
 #include "ruleweave/foundation/status.h"
 
 // variables
+#include "ruleweave/variables/binning_encoder.h"
+#include "ruleweave/variables/encoder.h"
+#include "ruleweave/variables/user_missing.h"
+#include "ruleweave/variables/var.h"
+#include "ruleweave/variables/var_list.h"
 
 // data
 #include "ruleweave/data/attribute.h"

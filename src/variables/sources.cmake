@@ -1,3 +1,10 @@
-# Sources of the variables subsystem.
+# Sources of the variables subsystem: user-missing sets, encoders, binning, variables, the list.
 list(APPEND RULEWEAVE_SOURCES
+  variables/binef_pre_process.cc
+  variables/binning_encoder.cc
+  variables/display.cc
+  variables/encoder.cc
+  variables/user_missing.cc
+  variables/var.cc
+  variables/var_list.cc
 )
