@@ -1,5 +1,8 @@
 # Sources of the search subsystem.
 list(APPEND RULEWEAVE_SOURCES
+  search/parameters.cc
+  search/settings.cc
+  search/progress.cc
   search/extending_segment.cc
   search/sea_level_parameters.cc
   search/extending_rule.cc

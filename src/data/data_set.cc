@@ -1,0 +1,196 @@
+// DLDataSet: one attribute per variable, loading records with progress, cancellation and
+// roll-back, case queries and the dump.
+#include "ruleweave/data/data_set.h"
+
+#include <cmath>
+#include <ctime>
+#include <ostream>
+#include <string>
+
+#include "data/attributes.h"
+#include "ruleweave/foundation/bit_set.h"
+#include "ruleweave/foundation/missing_value.h"
+#include "ruleweave/foundation/record.h"
+#include "ruleweave/search/progress.h"
+#include "ruleweave/search/settings.h"
+#include "ruleweave/variables/var.h"
+#include "ruleweave/variables/var_list.h"
+
+namespace {
+
+constexpr int kByteMissingCode = 255;
+constexpr int kIntMissingCode = 2147483647;
+
+// The column class for a variable: codes for categorical levels, raw doubles for continuous
+// ones, truncated 32-bit weights for anything else (in practice the frequency weight).
+std::unique_ptr<IDLAttribute> MakeAttribute(IDLVar& var, bool largeCategory) {
+  if (IDLVar::IsCategorical(var.GetMeasureLevel())) {
+    if (largeCategory) return std::make_unique<DLAttribute<2, 2>>(var, /*cloneVar=*/false);
+    return std::make_unique<DLAttribute<1, 2>>(var, /*cloneVar=*/false);
+  }
+  if (var.GetMeasureLevel() == IDLVar::kContinuous) {
+    return std::make_unique<DLAttribute<0, 0>>(var, /*cloneVar=*/false);
+  }
+  return std::make_unique<DLAttribute<0, 4>>(var, /*cloneVar=*/false);
+}
+
+// A weight the data set can store and count: not missing, finite, not negative and below 2^31
+// (converting anything else to a 32-bit integer would be undefined).
+bool IsUsableWeight(double weight) {
+  return !QXMV::IsMissing(weight) && std::isfinite(weight) && weight >= 0.0 &&
+         weight < 2147483648.0;
+}
+
+// Milliseconds of processor time: the ticks DLReporter's "elapsedTime" divides by 1000.
+double ClockTicks() {
+  return static_cast<double>(std::clock()) * 1000.0 / static_cast<double>(CLOCKS_PER_SEC);
+}
+
+}  // namespace
+
+DLDataSet::DLDataSet(DLVarList& vars, bool largeCategory)
+    : mVars(vars), mLargeCategory(largeCategory) {
+  const int n = vars.Size();
+  mAttributes.reserve(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i)
+    mAttributes.push_back(MakeAttribute(*vars.GetVarAt(i), largeCategory));
+}
+
+DLDataSet::~DLDataSet() = default;
+
+QXDecision::QXStatus DLDataSet::InputData(QXCommon::RecordIterator& records,
+                                          const DLSettings& settings) {
+  using QXDecision::QXStatus;
+  QXQueryCancel* cancel = settings.GetCancelPointer();
+  const int lengthBefore = mNumOfCases;
+  // The host's iterator, listener and cancel object may throw; the records of this call are then
+  // removed again (as a cancellation does) before the exception goes on to the host.
+  try {
+    if (cancel != nullptr && cancel->IsCancelled()) return QXStatus(1, false);
+    if (!records.HasNext()) return QXStatus(110011, false);
+
+    DLReporter reporter;
+    reporter.SetStartTime(ClockTicks());
+    ProgressListener* listener = settings.GetProgressListener();
+    const int skip = settings.GetNumOfSkippedReports();
+    int countdown = skip;  // a report after every `skip`-th record (every one for 0 and 1)
+    const std::string key("cases");
+    QXStatus status;
+    int taken = 0;
+    do {
+      bool stored = false;
+      status = InputRecord(records.Next(), stored);
+      if (stored) ++taken;
+      if (listener != nullptr && --countdown < 1) {
+        reporter.SetValues(key, taken, ClockTicks());
+        listener->OnProgress(&reporter);
+        countdown = skip;
+      }
+      if (cancel != nullptr && cancel->IsCancelled()) status = QXStatus(1, false);
+      if (status.IsError()) break;
+    } while (records.HasNext());
+
+    if (status.IsError()) {
+      TrimData(taken);
+      return status;
+    }
+    if (taken == 0) return QXStatus(110011, false);
+    mNumOfCases += taken;
+    return status;  // the last record's: OK, or the 110022 warning
+  } catch (...) {
+    TruncateTo(lengthBefore);
+    throw;
+  }
+}
+
+QXDecision::QXStatus DLDataSet::InputRecord(const QXCommon::Record* record, bool& stored) {
+  using QXDecision::QXStatus;
+  stored = false;
+  const int n = static_cast<int>(mAttributes.size());
+  if (record == nullptr || record->Size() < n) return QXStatus();
+  const QXCommon::Record& values = *record;
+  const int weightIndex = mVars.GetFreqWeightIndex();
+  if (weightIndex >= 0 && weightIndex < n && !IsUsableWeight(values[weightIndex])) {
+    return QXStatus();
+  }
+
+  QXStatus status;
+  for (int i = 0; i < n; ++i) {
+    if (!mAttributes[static_cast<std::size_t>(i)]->AddValue(values[i])) {
+      // The value is stored as the missing code, so the record stays whole.
+      if (IDLVar* var = mVars.GetVarAt(i)) var->SetVarRole(IDLVar::kUnused);
+      status = QXStatus(110022, true);
+    }
+  }
+  stored = true;
+  return status;
+}
+
+void DLDataSet::TrimData(int n) {
+  if (n <= 0) return;
+  for (auto& attribute : mAttributes) attribute->RemoveLastValues(n);
+}
+
+void DLDataSet::TruncateTo(int length) {
+  for (auto& attribute : mAttributes)
+    attribute->RemoveLastValues(attribute->GetNumOfCases() - length);
+}
+
+void DLDataSet::ClearData() {
+  for (auto& attribute : mAttributes) attribute->ClearValues();
+  mNumOfCases = 0;
+}
+
+int DLDataSet::GetMaxCategories() const {
+  return mLargeCategory ? kIntMissingCode : kByteMissingCode;
+}
+
+int DLDataSet::GetMissingCategory() const { return GetMaxCategories(); }
+
+DLBitSet* DLDataSet::QueryCases(int varIndex, double value) const {
+  const IDLAttribute* attribute = GetAttribute(varIndex);
+  return attribute == nullptr ? nullptr : attribute->QueryCases(value);
+}
+
+DLBitSet* DLDataSet::QueryCases(const std::string& name, double value) const {
+  if (name.empty()) return nullptr;
+  const int index = mVars.FindVar(name);
+  return index < 0 ? nullptr : QueryCases(index, value);
+}
+
+IDLAttribute* DLDataSet::GetAttribute(int index) {
+  // Bounded by the attributes made at construction: variables added to the list later have none.
+  if (index < 0 || index >= mVars.Size() || index >= static_cast<int>(mAttributes.size())) {
+    return nullptr;
+  }
+  return mAttributes[static_cast<std::size_t>(index)].get();
+}
+
+const IDLAttribute* DLDataSet::GetAttribute(int index) const {
+  return const_cast<DLDataSet*>(this)->GetAttribute(index);
+}
+
+IDLAttribute* DLDataSet::GetAttribute(const std::string& name) {
+  if (name.empty()) return nullptr;
+  return GetAttribute(mVars.FindVar(name));
+}
+
+const IDLAttribute* DLDataSet::GetAttribute(const std::string& name) const {
+  return const_cast<DLDataSet*>(this)->GetAttribute(name);
+}
+
+void DLDataSet::Display(std::ostream& os) const {
+  os << "\n"
+     << "Begin display of DLDataSet object."
+     << "\n";
+  os << "\t\t"
+     << "Var meta data for this data set:"
+     << "\n\t\t";
+  mVars.Display(os);
+  os << "Num of attributes: " << mAttributes.size() << '\n';
+  for (std::size_t i = 0; i < mAttributes.size(); ++i) {
+    os << "Attribute " << i << '\n';
+    mAttributes[i]->Display(os);
+  }
+  os << "End of display for DLDataSet object.\n";
+}

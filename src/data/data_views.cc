@@ -1,0 +1,339 @@
+// The data views: common construction from a data set and a query, the raw and encoded views,
+// equal-width and equal-frequency binning of continuous predictors, and ComputeMeasure.
+#include "data/data_views.h"
+
+#include <cctype>
+#include <charconv>
+#include <cstdint>
+#include <ostream>
+#include <utility>
+
+#include "data/attributes.h"
+#include "ruleweave/data/data_query.h"
+#include "ruleweave/data/data_set.h"
+#include "ruleweave/foundation/bit_set.h"
+#include "ruleweave/foundation/exceptions.h"
+#include "ruleweave/foundation/missing_value.h"
+#include "ruleweave/model/measure.h"
+#include "ruleweave/search/parameters.h"
+#include "ruleweave/variables/binning_encoder.h"
+#include "ruleweave/variables/encoder.h"
+#include "ruleweave/variables/var.h"
+#include "ruleweave/variables/var_list.h"
+#include "variables/binef_pre_process.h"
+
+namespace {
+
+using QXDecision::ConstructorException;
+
+const char kBinningFailure[] = "Error Binning Method for Continue Variable(s).";
+
+// atof without the locale: leading white space and an optional '+' skipped, then the longest
+// number prefix; 0.0 when there is none.
+double LenientAtof(const std::string& text) {
+  const char* first = text.data();
+  const char* last = first + text.size();
+  while (first != last && std::isspace(static_cast<unsigned char>(*first))) ++first;
+  if (first != last && *first == '+') ++first;
+  double value = 0.0;
+  const std::from_chars_result result = std::from_chars(first, last, value);
+  return result.ec == std::errc() ? value : 0.0;
+}
+
+// Calls f(id) for every element of `cases` in ascending order. A full set is walked without
+// reading its words; otherwise GetElementID skips all-zero words.
+template <typename F>
+void ForEachCase(const DLBitSet& cases, F f) {
+  if (cases.IsFull()) {
+    const int n = cases.GetCapacity();
+    for (int id = 0; id < n; ++id) f(id);
+    return;
+  }
+  int id = 0;
+  if (!cases.GetElementID(id, /*restart=*/true)) return;
+  do {
+    f(id);
+  } while (cases.GetElementID(id, /*restart=*/false));
+}
+
+// A stored weight as the measures count it: the missing weight -1 (and any other negative or
+// system-missing value) counts nothing.
+inline double CountedWeight(double w) { return w > 0.0 ? w : 0.0; }
+
+// Weight of case `id`: 1 without a weight column, else the stored weight as counted.
+struct WeightReader {
+  explicit WeightReader(const IDLAttribute* w)
+      : column(w), data(nullptr), n(w == nullptr ? 0 : w->GetNumOfCases()) {
+    if (const auto* ints = dynamic_cast<const DLAttribute<0, 4>*>(w)) data = ints->GetData();
+  }
+  double operator()(int id) const {
+    if (column == nullptr) return 1.0;
+    if (data != nullptr) return id < n ? CountedWeight(static_cast<double>(data[id])) : 0.0;
+    return CountedWeight(column->GetValue(id));
+  }
+  const IDLAttribute* column;
+  const std::int32_t* data;
+  int n;
+};
+
+// Response: summed weights of the cases whose code equals `code`.
+template <typename T>
+double SumResponses(const DLBitSet& cases, const T* codes, long long code, const WeightReader& w) {
+  double response = 0.0;
+  if (w.column == nullptr) {
+    ForEachCase(cases, [&](int id) {
+      if (static_cast<long long>(codes[id]) == code) response += 1.0;
+    });
+  } else {
+    ForEachCase(cases, [&](int id) {
+      if (static_cast<long long>(codes[id]) == code) response += w(id);
+    });
+  }
+  return response;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// DLDataView
+
+DLDataView::DLDataView(const DLDataSet& dataset, const DLDataQuery& query)
+    : mDataSet(&dataset),
+      mQuery(&query),
+      mNumOfCases(dataset.GetNumOfCases()),
+      mVarList(std::make_unique<DLVarList>()) {
+  if (mNumOfCases <= 0) throw ConstructorException("DLDataView", "dataset.NumOfCases > 0");
+  std::vector<std::string> names = query.GetPredictorNames();
+  names.push_back(query.GetTargetName());
+  mVarList->Copy(dataset.GetVarList(), &names, query.GetTargetName());
+  if (!mVarList->IsValidList(nullptr, nullptr)) {
+    throw ConstructorException("DLDataView", "The query defines a valid variable list");
+  }
+}
+
+DLDataView::~DLDataView() = default;
+
+IDLAttribute* DLDataView::DataSetAttribute(const std::string& name) const {
+  // The view reads the data set's columns and never changes them; the interface hands out
+  // non-const pointers, so constness is dropped here, in one place.
+  return const_cast<IDLAttribute*>(mDataSet->GetAttribute(name));
+}
+
+void DLDataView::AppendOwned(std::unique_ptr<IDLAttribute> attribute) {
+  mAttributes.push_back(attribute.get());
+  mOwned.push_back(std::move(attribute));
+}
+
+int DLDataView::GetNumOfAttributes() const { return mVarList->Size(); }
+
+IDLAttribute* DLDataView::GetAttribute(int index) {
+  if (index < 0 || index >= mVarList->Size() || index >= static_cast<int>(mAttributes.size())) {
+    return nullptr;
+  }
+  return mAttributes[static_cast<std::size_t>(index)];
+}
+
+const IDLAttribute* DLDataView::GetAttribute(int index) const {
+  return const_cast<DLDataView*>(this)->GetAttribute(index);
+}
+
+IDLAttribute* DLDataView::GetAttribute(const std::string& name) {
+  if (name.empty()) return nullptr;
+  return GetAttribute(mVarList->FindVar(name));
+}
+
+const IDLAttribute* DLDataView::GetAttribute(const std::string& name) const {
+  return const_cast<DLDataView*>(this)->GetAttribute(name);
+}
+
+IDLAttribute* DLDataView::GetTargetAttribute() { return GetAttribute(mVarList->GetTargetIndex()); }
+
+const IDLAttribute* DLDataView::GetTargetAttribute() const {
+  return const_cast<DLDataView*>(this)->GetTargetAttribute();
+}
+
+IDLAttribute* DLDataView::GetFreqWeightAttribute() {
+  const int index = mVarList->GetFreqWeightIndex();
+  return index >= 0 ? GetAttribute(index) : nullptr;
+}
+
+const IDLAttribute* DLDataView::GetFreqWeightAttribute() const {
+  return const_cast<DLDataView*>(this)->GetFreqWeightAttribute();
+}
+
+int DLDataView::ResponseCode(const IDLAttribute& target) const {
+  IDLVar* var = target.GetVar();
+  const std::string text = mQuery->GetResponseVal();
+  if (var != nullptr) {
+    const IDLVar::MeasureLevel level = var->GetMeasureLevel();
+    if (level == IDLVar::kNominalNumeric || level == IDLVar::kOrdinalNumeric) {
+      if (auto* encoder = dynamic_cast<ruleweave::detail::CatNumEncoder*>(var->GetEncoder())) {
+        return encoder->Encode(LenientAtof(text));
+      }
+    } else if (level == IDLVar::kNominalString || level == IDLVar::kOrdinalString) {
+      if (auto* encoder = dynamic_cast<ruleweave::detail::CatStrEncoder*>(var->GetEncoder())) {
+        return encoder->Encode(text);
+      }
+    }
+  }
+  return target.GetMissingCategory();
+}
+
+void DLDataView::ComputeMeasure(DLMeasure& measure, const DLBitSet& cases) const {
+  if (cases.IsEmpty()) {
+    measure.Clear();
+    return;
+  }
+  const int capacity = cases.GetCapacity();
+  const IDLAttribute* weights = GetFreqWeightAttribute();
+  const WeightReader weightOf(weights);
+
+  double coverage = 0.0;
+  if (weights == nullptr) {
+    coverage = static_cast<double>(cases.GetNumOfElements());
+  } else if (weights->GetNumOfCases() == capacity) {
+    ForEachCase(cases, [&](int id) { coverage += weightOf(id); });
+  }
+  if (coverage == 0.0) {
+    measure.Clear();
+    return;
+  }
+
+  const IDLAttribute* target = GetTargetAttribute();
+  double response = 0.0;
+  if (target != nullptr) {
+    const long long code = ResponseCode(*target);
+    if (target->GetNumOfCases() == capacity) {
+      if (const auto* bytes = dynamic_cast<const DLAttributeColumn<std::uint8_t>*>(target)) {
+        response = SumResponses(cases, bytes->GetData(), code, weightOf);
+      } else if (const auto* ints = dynamic_cast<const DLAttributeColumn<std::int32_t>*>(target)) {
+        response = SumResponses(cases, ints->GetData(), code, weightOf);
+      } else {
+        // Not a coded column (a continuous target does not occur): compare the values.
+        ForEachCase(cases, [&](int id) {
+          if (target->GetValue(id) == static_cast<double>(code)) response += weightOf(id);
+        });
+      }
+    }
+  }
+  measure.SetValues(coverage, response);
+}
+
+void DLDataView::Display(std::ostream& os) const {
+  os << "\n"
+     << "Begin display of DLDataView object."
+     << "\n";
+  os << "\t\t"
+     << "Var meta data for this data view:"
+     << "\n\t\t";
+  mVarList->Display(os);
+  os << "Num of attributes: " << mVarList->Size() << '\n';
+  for (std::size_t i = 0; i < mAttributes.size(); ++i) {
+    os << "Attribute " << i << '\n';
+    if (mAttributes[i] != nullptr) mAttributes[i]->Display(os);
+  }
+  os << "End of display for DLDataView object.\n";
+}
+
+// ---------------------------------------------------------------------------------------------
+// DLRawDataView
+
+DLRawDataView::DLRawDataView(const DLDataSet& dataset, const DLDataQuery& query)
+    : DLDataView(dataset, query) {
+  const DLVarList& vars = GetVarList();
+  for (int i = 0; i < vars.Size(); ++i) AppendBorrowed(DataSetAttribute(vars.GetVarNameAt(i)));
+}
+
+// ---------------------------------------------------------------------------------------------
+// DLEncDataView
+
+DLEncDataView::DLEncDataView(const DLParameters& param, const DLDataSet& dataset,
+                             const DLDataQuery& query)
+    : DLDataView(dataset, query) {
+  if (param.GetNumOfBins() > dataset.GetMaxCategories()) {
+    throw ConstructorException("DLEncDataView", "param.NumOfBins <= dataset.MaxCategories");
+  }
+  const int numOfBins = param.GetNumOfBins();
+  const int binningType = param.GetBinningType();
+  const bool largeCategory = dataset.IsUsingLargeCategory();
+  const DLVarList& vars = GetVarList();
+  const std::string weightName = vars.GetFreqWeightName();
+  const IDLAttribute* weights = weightName.empty() ? nullptr : DataSetAttribute(weightName);
+
+  for (int i = 0; i < vars.Size(); ++i) {
+    const IDLVar* var = vars.GetVarAt(i);
+    IDLAttribute* column = DataSetAttribute(var->GetVarName());
+    if (var->GetMeasureLevel() != IDLVar::kContinuous) {
+      AppendBorrowed(column);
+      continue;
+    }
+    std::unique_ptr<IDLAttribute> binned =
+        column == nullptr
+            ? nullptr
+            : MakeBinnedAttribute(*column, weights, numOfBins, binningType, largeCategory);
+    if (binned == nullptr) throw ConstructorException("DLEncDataView", kBinningFailure);
+    AppendOwned(std::move(binned));
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Binning
+
+std::vector<double> ComputeEqualFrequencyCutpoints(const IDLAttribute& column,
+                                                   const IDLAttribute* weights, int numOfBins) {
+  const int n = column.GetNumOfCases();
+  std::vector<BINEFPreProcessDL::ValueWeight> records;
+  records.reserve(static_cast<std::size_t>(n));
+  double totalWeight = 0.0;
+  for (int i = 0; i < n; ++i) {
+    // Stored weights are whole numbers already (the data set truncates them), so the pair's
+    // integer weight and the total agree.
+    const double weight = weights == nullptr ? 1.0 : CountedWeight(weights->GetValue(i));
+    records.emplace_back(column.GetValue(i), static_cast<std::int32_t>(weight));
+    totalWeight += weight;
+  }
+  BINEFPreProcessDL::SortRecords(records);
+
+  BINEFPreProcessDL binner(numOfBins, /*trimTop=*/true);
+  std::vector<double> cutpoints;
+  std::vector<int> tallies;
+  if (!binner.ComputeCutpoints(records, cutpoints, tallies, totalWeight)) return {};
+  return cutpoints;
+}
+
+std::unique_ptr<IDLAttribute> MakeBinnedAttribute(const IDLAttribute& column,
+                                                  const IDLAttribute* weights, int numOfBins,
+                                                  int binningType, bool largeCategory) {
+  const auto* source = dynamic_cast<const DLContVar*>(column.GetVar());
+  if (source == nullptr) return nullptr;
+  DLContVar binnedVar(*source);
+  binnedVar.ClearEncoder(/*force=*/true);
+  bool ready = false;
+  if (binningType == DLConst::EqualWidth) {
+    ready = binnedVar.SetupEncoder(numOfBins);
+  } else {
+    const std::vector<double> cutpoints =
+        ComputeEqualFrequencyCutpoints(column, weights, numOfBins);
+    ready = !cutpoints.empty() && binnedVar.SetupEncoder(cutpoints);
+  }
+  const auto* encoder = dynamic_cast<const DLBinningEncoder*>(binnedVar.GetEncoder());
+  if (!ready || encoder == nullptr) return nullptr;
+
+  const int n = column.GetNumOfCases();
+  std::unique_ptr<IDLAttribute> binned;
+  if (largeCategory) {
+    auto ints = std::make_unique<DLAttribute<2, 3>>(binnedVar, /*cloneVar=*/true);
+    ints->Reserve(n);
+    binned = std::move(ints);
+  } else {
+    auto bytes = std::make_unique<DLAttribute<1, 3>>(binnedVar, /*cloneVar=*/true);
+    bytes->Reserve(n);
+    binned = std::move(bytes);
+  }
+  const auto* doubles = dynamic_cast<const DLAttribute<0, 0>*>(&column);
+  for (int i = 0; i < n; ++i) {
+    const double value = doubles != nullptr ? doubles->GetData()[i] : column.GetValue(i);
+    if (!binned->AddValue(encoder->Encode(value))) return nullptr;
+  }
+  return binned;
+}
