@@ -10,7 +10,6 @@
 #include "ruleweave/data/attribute.h"
 #include "ruleweave/data/data_view.h"
 #include "ruleweave/foundation/exceptions.h"
-#include "ruleweave/foundation/missing_value.h"
 #include "ruleweave/model/segment.h"
 #include "ruleweave/variables/var.h"
 #include "search/attribute_measure.h"
@@ -39,19 +38,35 @@ const T* StorageOf(const IDLAttribute* a) {
   return column != nullptr ? column->GetData() : nullptr;
 }
 
-// One pass over the covered cases, in increasing order, adding each case to the sums of its
-// code: coverage 1 or the case's stored weight (a stored -1 adds nothing), response the same
-// when the case's target code is the response code. Every per-category sum therefore adds the
-// same numbers in the same order as the view's measure of that category's cases would.
+// Calls f(id) for every covered case in increasing order; a full set is walked without its words.
+template <typename F>
+void ForEachCase(const DLBitSet& cases, F f) {
+  if (cases.IsFull()) {
+    for (int id = 0, n = cases.GetCapacity(); id < n; ++id) f(id);
+    return;
+  }
+  int id = 0;
+  for (bool more = cases.GetElementID(id, /*restart=*/true); more;
+       more = cases.GetElementID(id, /*restart=*/false)) {
+    f(id);
+  }
+}
+
+// A stored weight as the view's measure counts it: nothing for a missing (-1), negative or
+// system-missing weight.
+inline double CountedWeight(double w) { return w > 0.0 ? w : 0.0; }
+
+// One pass over the covered cases adding each case to the sums of its code: coverage 1 or the
+// case's counted weight, response the same when the case's target code is the response code.
+// Cases come in increasing order, so every per-category sum adds the same numbers in the same
+// order as the view's measure of that category's cases would.
 //   codeAt(id)      the case's code as a 64-bit integer;
 //   isResponse(id)  whether the case's target code is the response code;
-//   weightAt(id)    the case's weight (unused when not kWeighted).
+//   weightAt(id)    the case's counted weight (unused when not kWeighted).
 template <bool kWeighted, typename CodeAt, typename IsResponse, typename WeightAt>
 void SplitPass(const DLBitSet& covered, long long missingCode, CodeAt codeAt, IsResponse isResponse,
                WeightAt weightAt, Sums* sums, long long n, Sums& missing) {
-  int id = 0;
-  for (bool more = covered.GetElementID(id, /*restart=*/true); more;
-       more = covered.GetElementID(id, /*restart=*/false)) {
+  ForEachCase(covered, [&](int id) {
     const long long code = codeAt(id);
     Sums* slot;
     if (static_cast<unsigned long long>(code) < static_cast<unsigned long long>(n)) {
@@ -59,17 +74,12 @@ void SplitPass(const DLBitSet& covered, long long missingCode, CodeAt codeAt, Is
     } else if (code == missingCode) {
       slot = &missing;
     } else {
-      continue;  // a code the variable has no category for (never stored by a data set)
+      return;  // a code the variable has no category for (never stored by a data set)
     }
-    if (kWeighted) {
-      const double w = weightAt(id);
-      if (w != -1.0) slot->coverage += w;
-      if (isResponse(id)) slot->response += w;
-    } else {
-      slot->coverage += 1.0;
-      if (isResponse(id)) slot->response += 1.0;
-    }
-  }
+    const double w = kWeighted ? weightAt(id) : 1.0;
+    slot->coverage += w;
+    if (isResponse(id)) slot->response += w;
+  });
 }
 
 // Runs the pass with the fastest readers the three columns allow: direct reads from the storage
@@ -93,10 +103,7 @@ void Split(const DLBitSet& covered, const IDLAttribute* attr, const IDLAttribute
       return target != nullptr && target->GetValue(id) == r;
     };
     if (weight != nullptr) {
-      auto weightAt = [weight](int id) {
-        const double w = weight->GetValue(id);
-        return QXMV::IsMissing(w) ? 0.0 : w;
-      };
+      auto weightAt = [weight](int id) { return CountedWeight(weight->GetValue(id)); };
       SplitPass<true>(covered, missingCode, codeAt, isResponse, weightAt, sums, n, missing);
     } else {
       SplitPass<false>(
@@ -107,7 +114,9 @@ void Split(const DLBitSet& covered, const IDLAttribute* attr, const IDLAttribute
   auto withCodes = [&](auto codeAt) {
     auto withTarget = [&](auto isResponse) {
       if (weights32 != nullptr) {
-        auto weightAt = [weights32](int id) { return static_cast<double>(weights32[id]); };
+        auto weightAt = [weights32](int id) {
+          return CountedWeight(static_cast<double>(weights32[id]));
+        };
         SplitPass<true>(covered, missingCode, codeAt, isResponse, weightAt, sums, n, missing);
       } else {
         SplitPass<false>(
