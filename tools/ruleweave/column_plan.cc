@@ -1,0 +1,317 @@
+// Profiling the columns of a delimited file and deciding what each column becomes.
+#include "column_plan.h"
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+#include <unordered_set>
+
+namespace ruleweave_cli {
+
+namespace {
+
+bool Contains(const std::vector<std::string>& names, const std::string& name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+constexpr std::int64_t kPollEvery = 4096;
+
+}  // namespace
+
+const char* KindName(ColumnKind kind) {
+  switch (kind) {
+    case ColumnKind::kContinuous:
+      return "continuous";
+    case ColumnKind::kNominalNumeric:
+      return "nominal numeric";
+    case ColumnKind::kOrdinalNumeric:
+      return "ordinal numeric";
+    case ColumnKind::kNominalString:
+      return "nominal string";
+    case ColumnKind::kOrdinalString:
+      return "ordinal string";
+    case ColumnKind::kWeight:
+      return "frequency weight";
+    case ColumnKind::kIgnored:
+      return "ignored";
+  }
+  return "unknown";
+}
+
+void CheckColumnOptions(const std::vector<std::string>& header, const ColumnOptions& options) {
+  std::map<std::string, std::string> claimedBy;  // column -> option that named it
+  auto claim = [&](const std::string& option, const std::string& column) {
+    if (!Contains(header, column)) {
+      throw UsageError(option + ": unknown column " + Quoted(column) + " (not in the header)");
+    }
+    auto it = claimedBy.find(column);
+    if (it != claimedBy.end()) {
+      if (it->second == option) {
+        throw UsageError(option + ": column " + Quoted(column) + " is listed twice");
+      }
+      throw UsageError("column " + Quoted(column) + " is named by both " + it->second + " and " +
+                       option);
+    }
+    claimedBy[column] = option;
+  };
+  for (const auto& c : options.continuous) claim("--continuous", c);
+  for (const auto& c : options.nominal) claim("--nominal", c);
+  for (const auto& c : options.ordinal) claim("--ordinal", c);
+  for (const auto& c : options.ignore) claim("--ignore", c);
+  if (!options.weight.empty()) claim("--weight", options.weight);
+  if (!options.target.empty()) {
+    if (!Contains(header, options.target)) {
+      throw UsageError("--target: unknown column " + Quoted(options.target) +
+                       " (not in the header)");
+    }
+    auto it = claimedBy.find(options.target);
+    if (it != claimedBy.end() && it->second != "--ordinal" && it->second != "--nominal") {
+      throw UsageError("--target: column " + Quoted(options.target) +
+                       " must be categorical, but it is named by " + it->second);
+    }
+  }
+  for (const auto& [column, order] : options.levels) {
+    if (!Contains(header, column)) {
+      throw UsageError("--levels: unknown column " + Quoted(column) + " (not in the header)");
+    }
+    if (!Contains(options.ordinal, column)) {
+      throw UsageError("--levels: column " + Quoted(column) +
+                       " must also be listed with --ordinal");
+    }
+    std::set<std::string> seen;
+    for (const auto& level : order) {
+      if (!seen.insert(level).second) {
+        throw UsageError("--levels: value " + Quoted(level) + " of column " + Quoted(column) +
+                         " is given twice");
+      }
+    }
+  }
+}
+
+std::vector<ColumnProfile> ProfileColumns(CsvReader& reader, const ColumnOptions& options,
+                                          std::size_t distinctCap, const RowPoll& poll) {
+  const std::vector<std::string>& header = reader.Header();
+  const std::size_t n = header.size();
+  std::vector<ColumnProfile> profiles(n);
+  std::vector<bool> keepAll(n, false);
+  std::vector<bool> ignored(n, false);
+  for (std::size_t i = 0; i < n; ++i) {
+    profiles[i].name = header[i];
+    keepAll[i] = Contains(options.nominal, header[i]) || Contains(options.ordinal, header[i]) ||
+                 header[i] == options.target;
+    ignored[i] = Contains(options.ignore, header[i]);
+  }
+  bool anyRow = false;
+  while (reader.NextRow()) {
+    if (poll && reader.RowsRead() % kPollEvery == 0 && !poll(reader.RowsRead())) throw Cancelled{};
+    anyRow = true;
+    const auto& fields = reader.Fields();
+    for (std::size_t i = 0; i < n; ++i) {
+      ColumnProfile& p = profiles[i];
+      const std::string_view field = fields[i];
+      if (options.missing.IsMissing(field)) {
+        ++p.missing;
+        continue;
+      }
+      ++p.present;
+      if (ignored[i]) continue;
+      if (p.allNumeric) {
+        double v;
+        if (ParseNumber(field, v)) {
+          if (p.present == 1) {
+            p.min = p.max = v;
+          } else {
+            p.min = std::min(p.min, v);
+            p.max = std::max(p.max, v);
+          }
+          if (p.allIntegral && v != std::floor(v)) p.allIntegral = false;
+        } else {
+          p.allNumeric = false;
+          p.allIntegral = false;
+          p.firstNonNumericLine = reader.RowLine();
+          p.firstNonNumericText = std::string(field);
+        }
+      }
+      if (p.capped) continue;
+      std::string key(field);
+      auto it = p.index.find(key);
+      if (it != p.index.end()) {
+        ++p.counts[it->second];
+      } else if (!keepAll[i] && p.texts.size() >= distinctCap) {
+        p.capped = true;
+      } else {
+        p.index.emplace(key, p.texts.size());
+        p.texts.push_back(std::move(key));
+        p.counts.push_back(1);
+        p.firstLines.push_back(reader.RowLine());
+      }
+    }
+  }
+  (void)anyRow;
+  if (poll && !poll(reader.RowsRead())) throw Cancelled{};
+  return profiles;
+}
+
+namespace {
+
+// Categories of a categorical column in code order. Numeric columns merge texts of the same
+// number ("1" and "1.0").
+void FillCategories(const ColumnProfile& p, const ColumnOptions& options,
+                    const std::string& fileName, ColumnPlan& plan) {
+  const bool numeric =
+      plan.kind == ColumnKind::kNominalNumeric || plan.kind == ColumnKind::kOrdinalNumeric;
+  const bool ordinal =
+      plan.kind == ColumnKind::kOrdinalNumeric || plan.kind == ColumnKind::kOrdinalString;
+  auto levels = options.levels.find(p.name);
+  if (numeric) {
+    std::vector<std::pair<double, std::int64_t>> cats;  // first-appearance order
+    std::unordered_map<double, std::size_t> at;
+    for (std::size_t k = 0; k < p.texts.size(); ++k) {
+      double v = 0;
+      ParseNumber(p.texts[k], v);
+      auto it = at.find(v);
+      if (it == at.end()) {
+        at.emplace(v, cats.size());
+        cats.emplace_back(v, p.counts[k]);
+      } else {
+        cats[it->second].second += p.counts[k];
+      }
+    }
+    if (ordinal && levels != options.levels.end()) {
+      std::vector<std::pair<double, std::int64_t>> ordered;
+      for (const std::string& level : levels->second) {
+        double v = 0;
+        if (!ParseNumber(level, v)) {
+          throw UsageError("--levels: value " + Quoted(level) + " of numeric column " +
+                           Quoted(p.name) + " is not a number");
+        }
+        auto it = at.find(v);
+        ordered.emplace_back(v, it == at.end() ? 0 : cats[it->second].second);
+      }
+      for (std::size_t k = 0; k < p.texts.size(); ++k) {
+        double v = 0;
+        ParseNumber(p.texts[k], v);
+        bool listed = false;
+        for (const auto& o : ordered) listed = listed || o.first == v;
+        if (!listed) {
+          throw InputError(fileName, p.firstLines[k], 0,
+                           "column " + Quoted(p.name) + ": value " + Quoted(p.texts[k]) +
+                               " is not among the values given by --levels");
+        }
+      }
+      cats = std::move(ordered);
+    } else if (ordinal) {
+      std::sort(cats.begin(), cats.end());
+    }
+    for (const auto& c : cats) {
+      plan.numericCategories.push_back(c.first);
+      plan.categoryCounts.push_back(c.second);
+    }
+    plan.numCategories = cats.size();
+    return;
+  }
+  if (ordinal && levels != options.levels.end()) {
+    for (const std::string& level : levels->second) {
+      auto it = p.index.find(level);
+      plan.stringCategories.push_back(level);
+      plan.categoryCounts.push_back(it == p.index.end() ? 0 : p.counts[it->second]);
+    }
+    for (std::size_t k = 0; k < p.texts.size(); ++k) {
+      if (!Contains(levels->second, p.texts[k])) {
+        throw InputError(fileName, p.firstLines[k], 0,
+                         "column " + Quoted(p.name) + ": value " + Quoted(p.texts[k]) +
+                             " is not among the values given by --levels");
+      }
+    }
+  } else {
+    plan.stringCategories = p.texts;
+    plan.categoryCounts = p.counts;
+  }
+  plan.numCategories = plan.stringCategories.size();
+}
+
+}  // namespace
+
+TablePlan PlanTable(const std::vector<ColumnProfile>& profiles, const ColumnOptions& options,
+                    const std::string& fileName) {
+  TablePlan table;
+  for (std::size_t i = 0; i < profiles.size(); ++i) {
+    const ColumnProfile& p = profiles[i];
+    table.rows = p.missing + p.present;
+    ColumnPlan plan;
+    plan.name = p.name;
+    plan.missing = p.missing;
+    plan.present = p.present;
+    plan.min = p.min;
+    plan.max = p.max;
+    plan.integral = p.allIntegral;
+    const bool isTarget = p.name == options.target;
+    const bool listedContinuous = Contains(options.continuous, p.name);
+    const bool listedNominal = Contains(options.nominal, p.name);
+    const bool listedOrdinal = Contains(options.ordinal, p.name);
+    auto notNumeric = [&](const char* what) {
+      return InputError(fileName, p.firstNonNumericLine, 0,
+                        std::string(what) + " column " + Quoted(p.name) + " holds the value " +
+                            Quoted(p.firstNonNumericText) + ", which is not a number");
+    };
+    if (Contains(options.ignore, p.name)) {
+      plan.kind = ColumnKind::kIgnored;
+      plan.role = ColumnRole::kUnused;
+    } else if (p.name == options.weight) {
+      if (!p.allNumeric) throw notNumeric("weight");
+      plan.kind = ColumnKind::kWeight;
+      plan.role = ColumnRole::kWeight;
+      table.weightIndex = static_cast<int>(i);
+    } else if (listedNominal || listedOrdinal || isTarget) {
+      const bool numeric = p.allNumeric && p.present > 0;
+      if (listedOrdinal) {
+        plan.kind = numeric ? ColumnKind::kOrdinalNumeric : ColumnKind::kOrdinalString;
+      } else {
+        plan.kind = numeric ? ColumnKind::kNominalNumeric : ColumnKind::kNominalString;
+      }
+      plan.role = isTarget ? ColumnRole::kTarget : ColumnRole::kPredictor;
+      FillCategories(p, options, fileName, plan);
+      if (isTarget) table.targetIndex = static_cast<int>(i);
+    } else if (listedContinuous || p.allNumeric) {
+      if (!p.allNumeric) throw notNumeric("continuous");
+      plan.kind = ColumnKind::kContinuous;
+      plan.role = ColumnRole::kPredictor;
+      plan.integral = false;
+    } else {
+      plan.kind = ColumnKind::kNominalString;
+      plan.role = ColumnRole::kPredictor;
+      if (p.capped) {
+        plan.categoriesKnown = false;
+        plan.numCategories = p.texts.size() + 1;  // more than were kept
+      } else {
+        FillCategories(p, options, fileName, plan);
+      }
+    }
+    // A predictor that cannot split the cases is set aside rather than failing the search.
+    if (plan.role == ColumnRole::kPredictor) {
+      if (plan.kind == ColumnKind::kContinuous && (p.present == 0 || !(p.min < p.max))) {
+        plan.role = ColumnRole::kUnused;
+        table.warnings.push_back("column " + Quoted(p.name) +
+                                 (p.present == 0 ? " has no value" : " has only one value") +
+                                 "; it is not used as a predictor");
+      } else if (plan.kind != ColumnKind::kContinuous && p.present == 0) {
+        plan.role = ColumnRole::kUnused;
+        table.warnings.push_back("column " + Quoted(p.name) +
+                                 " has no value; it is not used as a predictor");
+      }
+    }
+    const bool categorical =
+        plan.kind == ColumnKind::kNominalNumeric || plan.kind == ColumnKind::kOrdinalNumeric ||
+        plan.kind == ColumnKind::kNominalString || plan.kind == ColumnKind::kOrdinalString;
+    if (categorical && plan.role != ColumnRole::kUnused &&
+        plan.numCategories > kMaxSmallCategories) {
+      table.largeCategories = true;
+    }
+    table.columns.push_back(std::move(plan));
+  }
+  return table;
+}
+
+}  // namespace ruleweave_cli

@@ -1,0 +1,130 @@
+// How the columns of a delimited file become variables: the column options a user gives, the
+// statistics of a first pass over the file (ColumnProfile) and the kind, role and categories
+// decided for every column (ColumnPlan).
+#ifndef RULEWEAVE_TOOLS_COLUMN_PLAN_H_
+#define RULEWEAVE_TOOLS_COLUMN_PLAN_H_
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "csv_reader.h"
+
+namespace ruleweave_cli {
+
+// Bad command-line usage (an unknown column named by an option, conflicting options).
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Thrown when the user interrupts a long pass over the data.
+struct Cancelled {};
+
+// What the user said about the columns.
+struct ColumnOptions {
+  char delimiter = ',';
+  MissingTokens missing;
+  std::vector<std::string> continuous;
+  std::vector<std::string> nominal;
+  std::vector<std::string> ordinal;
+  std::vector<std::string> ignore;
+  std::string weight;
+  std::string target;
+  std::map<std::string, std::vector<std::string>> levels;  // ordinal column -> its order
+};
+
+// Statistics of one column gathered in one pass over the file.
+struct ColumnProfile {
+  std::string name;
+  std::int64_t missing = 0;
+  std::int64_t present = 0;
+  bool allNumeric = true;   // every non-missing value parses as a finite number
+  bool allIntegral = true;  // ... and each such number is a whole number
+  double min = 0;
+  double max = 0;
+  std::int64_t firstNonNumericLine = 0;
+  std::string firstNonNumericText;
+  // Distinct texts in order of first appearance, with counts and the line of first appearance.
+  // Kept in full for categorical columns; for other columns only up to a cap (`capped` tells).
+  std::vector<std::string> texts;
+  std::vector<std::int64_t> counts;
+  std::vector<std::int64_t> firstLines;
+  std::unordered_map<std::string, std::size_t> index;
+  bool capped = false;
+};
+
+// The kind a column is read as.
+enum class ColumnKind {
+  kContinuous,
+  kNominalNumeric,
+  kOrdinalNumeric,
+  kNominalString,
+  kOrdinalString,
+  kWeight,
+  kIgnored,
+};
+
+enum class ColumnRole { kPredictor, kTarget, kWeight, kUnused };
+
+// What a column becomes. Categories are listed in code order (code i is entry i); a nominal
+// string column whose categories were too many to keep during the scan has `categoriesKnown`
+// false and gets its codes by first appearance while loading.
+struct ColumnPlan {
+  std::string name;
+  ColumnKind kind = ColumnKind::kIgnored;
+  ColumnRole role = ColumnRole::kUnused;
+  bool integral = false;  // numeric categorical: data type integer (else double)
+  bool categoriesKnown = true;
+  std::vector<std::string> stringCategories;
+  std::vector<double> numericCategories;
+  std::vector<std::int64_t> categoryCounts;  // parallel to the categories, when known
+  std::size_t numCategories = 0;             // at least this many (exact when known)
+  double min = 0;
+  double max = 0;
+  std::int64_t missing = 0;
+  std::int64_t present = 0;
+};
+
+struct TablePlan {
+  std::vector<ColumnPlan> columns;
+  int targetIndex = -1;
+  int weightIndex = -1;
+  bool largeCategories = false;
+  std::int64_t rows = 0;
+  std::vector<std::string> warnings;
+};
+
+// Progress and cancellation during a pass: called every few thousand rows with the rows read
+// so far; returning false cancels the pass (Cancelled is thrown).
+using RowPoll = std::function<bool(std::int64_t rows)>;
+
+// First pass: reads every row of `reader` (header already read) and profiles each column.
+// Distinct values are kept in full for the columns listed as nominal, ordinal or target and for
+// up to `distinctCap` values in the others.
+std::vector<ColumnProfile> ProfileColumns(CsvReader& reader, const ColumnOptions& options,
+                                          std::size_t distinctCap, const RowPoll& poll);
+
+// Checks the options against the header: every named column exists and is named by one option
+// only (the target may also be listed as ordinal). Throws UsageError.
+void CheckColumnOptions(const std::vector<std::string>& header, const ColumnOptions& options);
+
+// Decides kind, role and categories of every column from the profiles. Throws UsageError for a
+// column option that does not fit the data (a continuous or weight column holding text, a
+// continuous target, --levels that miss a value) naming the file, line and column.
+TablePlan PlanTable(const std::vector<ColumnProfile>& profiles, const ColumnOptions& options,
+                    const std::string& fileName);
+
+// Kind names as shown by describe ("continuous", "nominal string", ...).
+const char* KindName(ColumnKind kind);
+
+// The largest number of categories a data set holds without large categories.
+constexpr std::size_t kMaxSmallCategories = 254;
+
+}  // namespace ruleweave_cli
+
+#endif  // RULEWEAVE_TOOLS_COLUMN_PLAN_H_

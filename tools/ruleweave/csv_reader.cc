@@ -1,0 +1,258 @@
+// Streaming RFC 4180 reader and the shared text helpers of the command-line program.
+#include "csv_reader.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <unordered_set>
+#include <utility>
+
+namespace ruleweave_cli {
+
+namespace {
+
+constexpr std::size_t kChunkSize = 1 << 20;
+
+std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+}  // namespace
+
+InputError::InputError(const std::string& file, std::int64_t line, std::int64_t column,
+                       const std::string& what)
+    : std::runtime_error(file + (line > 0 ? ":" + std::to_string(line) : std::string()) +
+                         (column > 0 ? ":" + std::to_string(column) : std::string()) + ": " + what),
+      mFile(file),
+      mLine(line),
+      mColumn(column) {}
+
+CsvReader::CsvReader(std::istream& in, std::string fileName, char delimiter)
+    : mIn(in), mFileName(std::move(fileName)), mDelimiter(delimiter), mBuffer(kChunkSize) {}
+
+bool CsvReader::Fill() {
+  if (mEof) return false;
+  mIn.read(mBuffer.data(), static_cast<std::streamsize>(mBuffer.size()));
+  mLen = static_cast<std::size_t>(mIn.gcount());
+  mPos = 0;
+  if (mLen == 0) {
+    if (mIn.bad()) throw InputError(mFileName, 0, 0, "read error");
+    mEof = true;
+    return false;
+  }
+  return true;
+}
+
+int CsvReader::Peek() {
+  if (mPos == mLen && !Fill()) return -1;
+  return static_cast<unsigned char>(mBuffer[mPos]);
+}
+
+int CsvReader::Get() {
+  if (mPos == mLen && !Fill()) return -1;
+  ++mBytesConsumed;
+  return static_cast<unsigned char>(mBuffer[mPos++]);
+}
+
+// One physical record: fields separated by the delimiter, ended by LF, CRLF or the end of input.
+// Field bytes are appended to mData; mEnds holds each field's end offset.
+bool CsvReader::ParseRecord() {
+  mData.clear();
+  mEnds.clear();
+  mFieldColumns.clear();
+  if (Peek() < 0) return false;
+  mRowLine = mLine;
+  const char delim = mDelimiter;
+  for (;;) {
+    // Start of a field.
+    mFieldColumns.push_back(mBytesConsumed - mLineStart + 1);
+    int c = Peek();
+    if (c == '"') {
+      const std::int64_t quoteLine = mLine;
+      const std::int64_t quoteColumn = mBytesConsumed - mLineStart + 1;
+      Get();
+      for (;;) {
+        c = Get();
+        if (c < 0) {
+          throw InputError(mFileName, quoteLine, quoteColumn,
+                           "unterminated quoted field (the quote opened here is never closed)");
+        }
+        if (c == '"') {
+          if (Peek() == '"') {
+            Get();
+            mData.push_back('"');
+            continue;
+          }
+          break;
+        }
+        if (c == '\n') {
+          ++mLine;
+          mLineStart = mBytesConsumed;
+        }
+        mData.push_back(static_cast<char>(c));
+      }
+      c = Peek();
+      if (c == '\r') {
+        Get();
+        if (Peek() != '\n') {
+          throw InputError(mFileName, mLine, mBytesConsumed - mLineStart,
+                           "unexpected carriage return after a closing quote");
+        }
+        c = '\n';
+      }
+      if (c != delim && c != '\n' && c >= 0) {
+        throw InputError(mFileName, mLine, mBytesConsumed - mLineStart + 1,
+                         "unexpected character after the closing quote of a field");
+      }
+    } else {
+      // Unquoted field: scan the buffer directly up to the next delimiter or line end.
+      for (;;) {
+        if (mPos == mLen && !Fill()) {
+          c = -1;
+          break;
+        }
+        const char* begin = mBuffer.data() + mPos;
+        const char* end = mBuffer.data() + mLen;
+        const char* p = begin;
+        while (p != end && *p != delim && *p != '\n' && *p != '"') ++p;
+        mData.append(begin, p);
+        mBytesConsumed += p - begin;
+        mPos += static_cast<std::size_t>(p - begin);
+        if (p == end) continue;
+        c = static_cast<unsigned char>(*p);
+        if (c == '"') {
+          throw InputError(mFileName, mLine, mBytesConsumed - mLineStart + 1,
+                           "quote character inside an unquoted field");
+        }
+        break;
+      }
+      const std::size_t fieldStart = mEnds.empty() ? 0 : mEnds.back();
+      if ((c == '\n' || c < 0) && mData.size() > fieldStart && mData.back() == '\r') {
+        mData.pop_back();  // CRLF line end
+      }
+    }
+    mEnds.push_back(mData.size());
+    c = Get();
+    if (c == delim) continue;
+    if (c == '\n') {
+      ++mLine;
+      mLineStart = mBytesConsumed;
+    }
+    return true;  // LF or end of input
+  }
+}
+
+void CsvReader::ReadHeader() {
+  // A UTF-8 byte-order mark is not part of the first name.
+  if (Peek() == 0xEF) {
+    if (mLen - mPos >= 3 && static_cast<unsigned char>(mBuffer[mPos + 1]) == 0xBB &&
+        static_cast<unsigned char>(mBuffer[mPos + 2]) == 0xBF) {
+      mPos += 3;
+      mBytesConsumed += 3;
+      mLineStart = 3;
+    }
+  }
+  if (!ParseRecord()) throw InputError(mFileName, 0, 0, "the file is empty (no header row)");
+  mHeader.clear();
+  std::unordered_set<std::string> seen;
+  std::size_t begin = 0;
+  for (std::size_t i = 0; i < mEnds.size(); ++i) {
+    std::string name = mData.substr(begin, mEnds[i] - begin);
+    begin = mEnds[i];
+    if (TrimBlanks(name).empty()) {
+      throw InputError(mFileName, mRowLine, mFieldColumns[i],
+                       "empty column name in the header (column " + std::to_string(i + 1) + ")");
+    }
+    if (!seen.insert(name).second) {
+      throw InputError(mFileName, mRowLine, mFieldColumns[i],
+                       "duplicate column name " + Quoted(name) + " in the header");
+    }
+    mHeader.push_back(std::move(name));
+  }
+}
+
+bool CsvReader::NextRow() {
+  for (;;) {
+    if (!ParseRecord()) return false;
+    // A line without any character is blank; skip it unless it could be a one-column row.
+    if (mEnds.size() == 1 && mEnds[0] == 0 && mHeader.size() > 1) continue;
+    break;
+  }
+  if (mEnds.size() != mHeader.size()) {
+    throw InputError(mFileName, mRowLine, 0,
+                     "ragged row: expected " + std::to_string(mHeader.size()) +
+                         " fields as in the header, found " + std::to_string(mEnds.size()));
+  }
+  mFields.resize(mEnds.size());
+  std::size_t begin = 0;
+  for (std::size_t i = 0; i < mEnds.size(); ++i) {
+    mFields[i] = std::string_view(mData.data() + begin, mEnds[i] - begin);
+    begin = mEnds[i];
+  }
+  ++mRowsRead;
+  return true;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  std::size_t b = 0;
+  std::size_t e = text.size();
+  while (b < e && (text[b] == ' ' || text[b] == '\t')) ++b;
+  while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t')) --e;
+  return text.substr(b, e - b);
+}
+
+bool ParseNumber(std::string_view text, double& value) {
+  text = TrimBlanks(text);
+  if (!text.empty() && text[0] == '+') text.remove_prefix(1);
+  if (text.empty()) return false;
+  const char* first = text.data();
+  const char* last = first + text.size();
+  // from_chars also reads "inf", "nan" and hexadecimal digits only with the hex format; the
+  // general format used here accepts decimal and scientific notation.
+  auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
+  if (ec != std::errc() || ptr != last) return false;
+  return std::isfinite(value);
+}
+
+std::string FormatNumber(double value) {
+  char buf[64];
+  auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value);
+  if (ec != std::errc()) return "?";
+  return std::string(buf, ptr);
+}
+
+std::string FormatShort(double value, int digits) {
+  char buf[64];
+  auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, digits);
+  if (ec != std::errc()) return "?";
+  return std::string(buf, ptr);
+}
+
+MissingTokens::MissingTokens() : mTokens{"?"} {}
+
+bool MissingTokens::IsMissing(std::string_view field) const {
+  std::string_view t = TrimBlanks(field);
+  if (t.empty()) return true;
+  for (const std::string& token : mTokens) {
+    if (t == token) return true;
+  }
+  return false;
+}
+
+std::string QuoteField(std::string_view field, char delimiter) {
+  bool needs = !field.empty() && (field.front() == ' ' || field.back() == ' ');
+  for (char c : field) {
+    if (c == delimiter || c == '"' || c == '\n' || c == '\r') {
+      needs = true;
+      break;
+    }
+  }
+  if (!needs) return std::string(field);
+  std::string out = "\"";
+  for (char c : field) {
+    if (c == '"') out.push_back('"');
+    out.push_back(c);
+  }
+  out.push_back('"');
+  return out;
+}
+
+}  // namespace ruleweave_cli

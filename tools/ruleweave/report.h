@@ -1,0 +1,47 @@
+// The result tables the program prints: one per model, a row per rule and one for the
+// remainder, written as an aligned text table, as CSV or as JSON (the same fields in each).
+#ifndef RULEWEAVE_TOOLS_REPORT_H_
+#define RULEWEAVE_TOOLS_REPORT_H_
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace ruleweave_cli {
+
+enum class OutputFormat { kTable, kCsv, kJson };
+
+// One rule (or the remainder) of a model. A rate, bound or lift that does not exist (nothing
+// covered) is NaN and printed as "-" (null in JSON).
+struct RuleRow {
+  std::string id;          // "1", "2" ... or "L.R" when the model has several lists
+  std::string conditions;  // plain words; "remainder" for the remainder row
+  bool remainder = false;
+  double coverage = 0;
+  double responses = 0;
+  double rate = 0;
+  double lower = 0;  // 95% interval of the rate
+  double upper = 0;
+  double lift = 0;  // rate / base rate
+  double cumulativeCoverage = 0;
+  double cumulativeRate = 0;
+};
+
+struct ModelReport {
+  int number = 0;
+  std::string target;
+  std::string response;
+  double cases = 0;  // cases (or summed weights) the model was measured on
+  double responses = 0;
+  double baseRate = 0;
+  std::vector<RuleRow> rows;  // rules in order, then the remainder
+};
+
+void WriteReports(std::ostream& out, const std::vector<ModelReport>& models, OutputFormat format);
+
+// JSON string literal of `text` (quotes included).
+std::string JsonString(const std::string& text);
+
+}  // namespace ruleweave_cli
+
+#endif  // RULEWEAVE_TOOLS_REPORT_H_

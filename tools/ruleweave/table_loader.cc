@@ -1,0 +1,366 @@
+// Building the variable list of a delimited file, coding its rows into records, loading them,
+// and the console's progress line and Ctrl-C handling.
+#include "table_loader.h"
+
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace ruleweave_cli {
+
+namespace {
+
+// Set by the SIGINT handler and read by InterruptCancel. A signal handler can only talk to the
+// program through a flag of static storage, so this is the program's one global.
+volatile std::sig_atomic_t gInterrupted = 0;
+
+extern "C" void OnInterrupt(int) {
+  gInterrupted = 1;
+  std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C ends the program at once
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+}  // namespace
+
+DataSource DataSource::File(const std::string& path) {
+  DataSource source;
+  source.mName = path;
+  return source;
+}
+
+DataSource DataSource::Text(const std::string& name, std::string text) {
+  DataSource source;
+  source.mName = name;
+  source.mInMemory = true;
+  source.mText = std::make_shared<const std::string>(std::move(text));
+  return source;
+}
+
+std::unique_ptr<std::istream> DataSource::Open() const {
+  if (mInMemory) return std::make_unique<std::istringstream>(*mText);
+  auto file = std::make_unique<std::ifstream>(mName, std::ios::binary);
+  if (!*file) {
+    throw InputError(mName, 0, 0, "cannot open the file for reading");
+  }
+  return file;
+}
+
+InterruptCancel::InterruptCancel() { std::signal(SIGINT, OnInterrupt); }
+
+bool InterruptCancel::IsCancelled() { return gInterrupted != 0; }
+
+ConsoleProgress::ConsoleProgress(bool enabled)
+    : mEnabled(enabled && isatty(STDERR_FILENO) == 1),
+      mStart(std::chrono::steady_clock::now()),
+      mLastShown(mStart) {}
+
+ConsoleProgress::~ConsoleProgress() { Done(); }
+
+void ConsoleProgress::SetStage(const std::string& stage) {
+  mStage = stage;
+  mStart = std::chrono::steady_clock::now();
+}
+
+void ConsoleProgress::Show(const std::string& text, bool force) {
+  if (!mEnabled) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (!force && now - mLastShown < std::chrono::milliseconds(100)) return;
+  mLastShown = now;
+  const double seconds = std::chrono::duration<double>(now - mStart).count();
+  std::fprintf(stderr, "\r%s  %.1f s\033[K", text.c_str(), seconds);
+  std::fflush(stderr);
+  mShowing = true;
+}
+
+void ConsoleProgress::Rows(const std::string& stage, std::int64_t rows) {
+  if (stage != mStage) SetStage(stage);
+  Show(stage + ": " + std::to_string(rows) + " rows", false);
+}
+
+bool ConsoleProgress::OnProgress(ProgressReport* report) {
+  if (!mEnabled || report == nullptr) return true;
+  const auto now = std::chrono::steady_clock::now();
+  if (now - mLastShown < std::chrono::milliseconds(100)) return true;
+  std::string text = mStage + ":";
+  const int cases = report->DiscreteMeasure("cases");
+  const int rules = report->DiscreteMeasure("rules");
+  const int candidates = report->DiscreteMeasure("candidates");
+  if (cases >= 0) text += " " + std::to_string(cases) + " cases";
+  if (rules >= 0) text += " " + std::to_string(rules) + " rules";
+  if (candidates >= 0) text += " " + std::to_string(candidates) + " candidate rules";
+  Show(text, true);
+  return true;
+}
+
+void ConsoleProgress::Done() {
+  if (mEnabled && mShowing) {
+    std::fprintf(stderr, "\r\033[K");
+    std::fflush(stderr);
+    mShowing = false;
+  }
+}
+
+std::unique_ptr<DLVarList> BuildVarList(const TablePlan& plan) {
+  auto vars = std::make_unique<DLVarList>();
+  for (const ColumnPlan& column : plan.columns) {
+    IDLVar::VarRole role = IDLVar::kUnused;
+    switch (column.role) {
+      case ColumnRole::kPredictor:
+        role = IDLVar::kPredictor;
+        break;
+      case ColumnRole::kTarget:
+        role = IDLVar::kTarget;
+        break;
+      case ColumnRole::kWeight:
+        role = IDLVar::kFreqWeight;
+        break;
+      case ColumnRole::kUnused:
+        role = IDLVar::kUnused;
+        break;
+    }
+    const bool nominal =
+        column.kind == ColumnKind::kNominalNumeric || column.kind == ColumnKind::kNominalString;
+    const IDLVar::VarDataType numericType = column.integral ? IDLVar::kInteger : IDLVar::kDouble;
+    int index = -1;
+    switch (column.kind) {
+      case ColumnKind::kContinuous:
+        index = vars->AddContVar(column.name, "", column.min, column.max, role);
+        break;
+      case ColumnKind::kNominalNumeric:
+      case ColumnKind::kOrdinalNumeric:
+        index =
+            vars->AddCatVar(column.name, "", column.numericCategories, nominal, role, numericType);
+        break;
+      case ColumnKind::kNominalString:
+      case ColumnKind::kOrdinalString:
+        if (column.categoriesKnown) {
+          index = vars->AddCatVar(column.name, "", column.stringCategories, nominal, role);
+        } else {
+          index = vars->AddCatVar(column.name, "", IDLVar::kNominalString, role, IDLVar::kString);
+        }
+        break;
+      case ColumnKind::kWeight:
+        index = vars->AddFreqWeightVar(column.name, "", IDLVar::kRound);
+        break;
+      case ColumnKind::kIgnored:
+        index = vars->AddCatVar(column.name, "", IDLVar::kNominalString, IDLVar::kUnused,
+                                IDLVar::kString);
+        break;
+    }
+    if (index < 0) {
+      throw LibraryError("the variable list refused column " + Quoted(column.name),
+                         QXDecision::QXStatus());
+    }
+  }
+  return vars;
+}
+
+RowCoder::RowCoder(const TablePlan& plan, DLVarList& vars, const ColumnOptions& options)
+    : mPlan(plan), mVars(vars), mOptions(options) {}
+
+namespace {
+
+int EncodeNumber(IDLVar& var, double value) {
+  IDLEncoder* encoder = var.GetEncoder();
+  if (var.GetMeasureLevel() == IDLVar::kOrdinalNumeric) {
+    return static_cast<DLCatNumOrdinalEncoder*>(encoder)->Encode(value);
+  }
+  return static_cast<DLCatNumNominalEncoder*>(encoder)->Encode(value);
+}
+
+int EncodeText(IDLVar& var, std::string_view value) {
+  IDLEncoder* encoder = var.GetEncoder();
+  if (var.GetMeasureLevel() == IDLVar::kOrdinalString) {
+    return static_cast<DLCatStrOrdinalEncoder*>(encoder)->Encode(std::string(value));
+  }
+  return static_cast<DLCatStrNominalEncoder*>(encoder)->Encode(std::string(value));
+}
+
+InputError Changed(const CsvReader& reader, const std::string& column, std::string_view field) {
+  return InputError(reader.FileName(), reader.RowLine(), 0,
+                    "column " + Quoted(column) + " holds the value " + Quoted(std::string(field)) +
+                        ", which is not a number (did the file change while it was read?)");
+}
+
+}  // namespace
+
+bool RowCoder::Kept(const CsvReader& reader) const {
+  if (mPlan.weightIndex < 0) return true;
+  const std::string_view field = reader.Fields()[mPlan.weightIndex];
+  double w = 0;
+  if (mOptions.missing.IsMissing(field) || !ParseNumber(field, w)) return false;
+  const IDLVar* var = mVars.GetVarAt(mPlan.weightIndex);
+  const double rounded = static_cast<const DLRoundEncoder*>(var->GetEncoder())->Encode(w);
+  return !QXMV::IsMissing(rounded);
+}
+
+void RowCoder::Code(const CsvReader& reader, QXCommon::Record& record) {
+  const auto& fields = reader.Fields();
+  const std::size_t n = mPlan.columns.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const ColumnPlan& column = mPlan.columns[i];
+    const std::string_view field = fields[i];
+    const int at = static_cast<int>(i);
+    if (column.kind == ColumnKind::kIgnored) {
+      record[at] = -1;
+      continue;
+    }
+    const bool missing = mOptions.missing.IsMissing(field);
+    double number = 0;
+    switch (column.kind) {
+      case ColumnKind::kContinuous:
+        if (missing) {
+          record[at] = QXMV::Missing();
+        } else if (ParseNumber(field, number)) {
+          record[at] = number;
+        } else {
+          throw Changed(reader, column.name, field);
+        }
+        break;
+      case ColumnKind::kWeight:
+        if (missing) {
+          record[at] = QXMV::Missing();
+        } else if (ParseNumber(field, number)) {
+          const IDLVar* var = mVars.GetVarAt(at);
+          record[at] = static_cast<const DLRoundEncoder*>(var->GetEncoder())->Encode(number);
+        } else {
+          throw Changed(reader, column.name, field);
+        }
+        break;
+      case ColumnKind::kNominalNumeric:
+      case ColumnKind::kOrdinalNumeric:
+        if (missing) {
+          record[at] = -1;
+        } else if (ParseNumber(field, number)) {
+          record[at] = EncodeNumber(*mVars.GetVarAt(at), number);
+        } else {
+          throw Changed(reader, column.name, field);
+        }
+        break;
+      case ColumnKind::kNominalString:
+      case ColumnKind::kOrdinalString:
+        record[at] = missing ? -1 : EncodeText(*mVars.GetVarAt(at), field);
+        break;
+      case ColumnKind::kIgnored:
+        break;
+    }
+  }
+}
+
+CsvRecordSource::CsvRecordSource(CsvReader& reader, RowCoder& coder, int numVars,
+                                 InterruptCancel& cancel)
+    : mReader(reader), mCoder(coder), mCancel(cancel), mRecord(numVars) {}
+
+bool CsvRecordSource::HasNext() {
+  if (!mFetched) {
+    mFetched = true;
+    mHave = false;
+    if (mError || mCancel.IsCancelled()) return false;
+    try {
+      mHave = mReader.NextRow();
+      if (mHave) mCoder.Code(mReader, mRecord);
+    } catch (const InputError& error) {
+      mError = error;
+      mHave = false;
+    }
+  }
+  return mHave;
+}
+
+const QXCommon::Record* CsvRecordSource::Next() {
+  if (!HasNext()) return nullptr;
+  mFetched = false;
+  return &mRecord;
+}
+
+LibraryError::LibraryError(const std::string& what, const QXDecision::QXStatus& status)
+    : std::runtime_error(what), mStatus(status) {}
+
+const char* StatusMeaning(long code) {
+  switch (code) {
+    case 0:
+      return "no error";
+    case 1:
+      return "cancelled";
+    case 110011:
+      return "no case was loaded (no row, or every row's weight was missing or not positive)";
+    case 110018:
+      return "the search could not be set up (for example more bins than the data set allows)";
+    case 110022:
+      return "a value was refused by its variable (too many categories)";
+    case 110023:
+      return "PMML export: no variable could be written to the data dictionary";
+    case 110024:
+      return "PMML export: a value of a rule has no text form";
+    case 110025:
+      return "PMML export: a list uses no field and has no target";
+    case 110026:
+      return "PMML export: a list has no query or no response value";
+    case 110027:
+      return "PMML export: a rule has no condition";
+    case 110028:
+      return "PMML export: a rule names a variable that is not in the variable list";
+    case 110029:
+      return "PMML export: a condition has no PMML form";
+    case 110030:
+      return "PMML import: the document could not be read";
+    case 110031:
+      return "PMML import: the document holds no rule set";
+    case 110032:
+      return "PMML import: a rule set holds no rules";
+    case 110033:
+      return "PMML import: a rule entry is empty";
+    case 110035:
+      return "PMML import: a predicate names no field or has no known measure level";
+    case 110036:
+      return "PMML import: a range predicate has no value range";
+    case 110037:
+      return "PMML import: a value range was refused";
+    case 110038:
+      return "PMML import: a category predicate has no values";
+    case 110039:
+      return "PMML import: a category of the model does not occur in the data's variable";
+    case 110040:
+      return "a continuous predictor could not be binned";
+    default:
+      return "unknown status code";
+  }
+}
+
+void LoadData(const DataSource& source, const ColumnOptions& options, LoadedTable& table,
+              ConsoleProgress& progress, InterruptCancel& cancel) {
+  const auto start = std::chrono::steady_clock::now();
+  std::unique_ptr<std::istream> in = source.Open();
+  CsvReader reader(*in, source.Name(), options.delimiter);
+  reader.ReadHeader();
+  if (reader.Header() != table.header) {
+    throw InputError(source.Name(), 1, 0, "the header changed while the file was read");
+  }
+  RowCoder coder(table.plan, *table.vars, options);
+  CsvRecordSource records(reader, coder, table.vars->Size(), cancel);
+
+  DLSettings settings;
+  settings.UseLargeCategory(table.plan.largeCategories);
+  settings.SetCancelPointer(&cancel);
+  if (progress.Enabled()) {
+    settings.SetProgressListener(&progress);
+    settings.SetNumOfSkippedReports(4096);
+  }
+  progress.SetStage("loading");
+  DLFactory factory;
+  std::unique_ptr<DLDataSet> data(factory.CreateDataSet(settings, *table.vars, records));
+  const QXDecision::QXStatus status = factory.GetStatus();
+  progress.Done();
+  if (records.Error()) throw *records.Error();
+  if (cancel.IsCancelled() || status.GetErrorCode() == 1) throw Cancelled{};
+  if (!data || !status.IsOK()) throw LibraryError("loading " + source.Name() + " failed", status);
+  table.data = std::move(data);
+  table.loadSeconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace ruleweave_cli

@@ -1,0 +1,141 @@
+// From a delimited file to the library's inputs: the variable list built from a column plan, a
+// record source that codes each row through the variables' encoders, and the console's progress
+// display and Ctrl-C cancel object that loading and searching report to.
+#ifndef RULEWEAVE_TOOLS_TABLE_LOADER_H_
+#define RULEWEAVE_TOOLS_TABLE_LOADER_H_
+
+#include <chrono>
+#include <cstdint>
+#include <istream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <ruleweave/ruleweave.h>
+
+#include "column_plan.h"
+#include "csv_reader.h"
+
+namespace ruleweave_cli {
+
+// Where the rows come from: a file, or text held in memory (the demo). Each pass opens it anew.
+class DataSource {
+ public:
+  static DataSource File(const std::string& path);
+  static DataSource Text(const std::string& name, std::string text);
+
+  const std::string& Name() const { return mName; }
+  // A fresh stream at the start of the data. Throws InputError when the file cannot be opened.
+  std::unique_ptr<std::istream> Open() const;
+
+ private:
+  std::string mName;
+  bool mInMemory = false;
+  std::shared_ptr<const std::string> mText;
+};
+
+// Ctrl-C: the first SIGINT sets a flag that this cancel object reports; a second one ends the
+// program at once.
+class InterruptCancel : public QXQueryCancel {
+ public:
+  // Installs the SIGINT handler.
+  InterruptCancel();
+  bool IsCancelled() override;
+};
+
+// One line of progress on standard error, rewritten in place, only when standard error is a
+// terminal and not silenced. Throttled to a few updates a second.
+class ConsoleProgress : public ProgressListener {
+ public:
+  explicit ConsoleProgress(bool enabled);
+  ~ConsoleProgress() override;
+  bool Enabled() const { return mEnabled; }
+
+  // Sets what the library's reports are about ("loading", "searching").
+  void SetStage(const std::string& stage);
+  // Rows read by the program's own passes.
+  void Rows(const std::string& stage, std::int64_t rows);
+  bool OnProgress(ProgressReport* report) override;
+  // Clears the progress line.
+  void Done();
+
+ private:
+  void Show(const std::string& text, bool force);
+
+  bool mEnabled;
+  std::string mStage;
+  std::chrono::steady_clock::time_point mStart;
+  std::chrono::steady_clock::time_point mLastShown;
+  bool mShowing = false;
+};
+
+// Builds the variable list of a plan: one variable per column in file order (ignored columns
+// stay in place with the unused role), the weight as a frequency-weight variable that rounds.
+std::unique_ptr<DLVarList> BuildVarList(const TablePlan& plan);
+
+// Codes one row into a record: continuous values as numbers, categories through the variable's
+// encoder (new categories get the next code), the weight through its rounding encoder, missing
+// values as the system-missing value or -1. Throws InputError for a value that does not fit.
+class RowCoder {
+ public:
+  RowCoder(const TablePlan& plan, DLVarList& vars, const ColumnOptions& options);
+  void Code(const CsvReader& reader, QXCommon::Record& record);
+  // Whether the row becomes a case (its weight, when there is one, is usable).
+  bool Kept(const CsvReader& reader) const;
+
+ private:
+  const TablePlan& mPlan;
+  DLVarList& mVars;
+  const ColumnOptions& mOptions;
+};
+
+// The library's record source over a delimited file. An error in the file does not travel
+// through the library: it ends the records early and is kept for the caller (Error()).
+class CsvRecordSource : public QXCommon::RecordIterator {
+ public:
+  CsvRecordSource(CsvReader& reader, RowCoder& coder, int numVars, InterruptCancel& cancel);
+  bool HasNext() override;
+  const QXCommon::Record* Next() override;
+  const std::optional<InputError>& Error() const { return mError; }
+
+ private:
+  CsvReader& mReader;
+  RowCoder& mCoder;
+  InterruptCancel& mCancel;
+  QXCommon::Record mRecord;
+  bool mFetched = false;
+  bool mHave = false;
+  std::optional<InputError> mError;
+};
+
+// A library status that ended an operation.
+class LibraryError : public std::runtime_error {
+ public:
+  LibraryError(const std::string& what, const QXDecision::QXStatus& status);
+  const QXDecision::QXStatus& Status() const { return mStatus; }
+
+ private:
+  QXDecision::QXStatus mStatus;
+};
+
+// What a status code of the library means, in a few words.
+const char* StatusMeaning(long code);
+
+// A loaded table: its plan, variable list and data set (which borrows the list).
+struct LoadedTable {
+  std::vector<std::string> header;
+  TablePlan plan;
+  std::unique_ptr<DLVarList> vars;
+  std::unique_ptr<DLDataSet> data;
+  double loadSeconds = 0;
+};
+
+// Second pass: loads every row of `source` into a data set through DLFactory::CreateDataSet.
+// Throws Cancelled, InputError or LibraryError.
+void LoadData(const DataSource& source, const ColumnOptions& options, LoadedTable& table,
+              ConsoleProgress& progress, InterruptCancel& cancel);
+
+}  // namespace ruleweave_cli
+
+#endif  // RULEWEAVE_TOOLS_TABLE_LOADER_H_
