@@ -1,0 +1,137 @@
+// Tests of the command-line program's CSV reader and text helpers.
+#include "csv_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace ruleweave_cli {
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+Rows ReadAll(const std::string& text, char delimiter = ',',
+             std::vector<std::int64_t>* lines = nullptr) {
+  std::istringstream in(text);
+  CsvReader reader(in, "t.csv", delimiter);
+  reader.ReadHeader();
+  Rows rows;
+  rows.emplace_back(reader.Header().begin(), reader.Header().end());
+  while (reader.NextRow()) {
+    rows.emplace_back(reader.Fields().begin(), reader.Fields().end());
+    if (lines) lines->push_back(reader.RowLine());
+  }
+  return rows;
+}
+
+std::string ErrorOf(const std::string& text) {
+  try {
+    ReadAll(text);
+  } catch (const InputError& error) {
+    return error.what();
+  }
+  return "no error";
+}
+
+TEST(CsvReader, ReadsQuotedFieldsWithDelimitersQuotesAndLineBreaks) {
+  std::vector<std::int64_t> lines;
+  const Rows rows = ReadAll(
+      "name,note\n"
+      "\"Smith, J\",\"said \"\"hi\"\"\"\n"
+      "plain,\"two\nlines\"\n"
+      "last,\"\"\n",
+      ',', &lines);
+  const Rows expected = {
+      {"name", "note"}, {"Smith, J", "said \"hi\""}, {"plain", "two\nlines"}, {"last", ""}};
+  EXPECT_EQ(rows, expected);
+  // The row after a field spanning two lines starts on line 5.
+  EXPECT_EQ(lines, (std::vector<std::int64_t>{2, 3, 5}));
+}
+
+TEST(CsvReader, AcceptsCrLfByteOrderMarkOtherDelimitersAndBlankLines) {
+  const Rows rows = ReadAll(
+      "\xEF\xBB\xBF"
+      "a;b\r\n1;\"x;y\"\r\n\r\n2;z\r\n\n",
+      ';');
+  const Rows expected = {{"a", "b"}, {"1", "x;y"}, {"2", "z"}};
+  EXPECT_EQ(rows, expected);
+  // Without a final line end the last row is still read, and a CR before it is no data.
+  EXPECT_EQ(ReadAll("a,b\n1,2\r"), (Rows{{"a", "b"}, {"1", "2"}}));
+}
+
+TEST(CsvReader, OneColumnFileKeepsEmptyLinesAsMissingValues) {
+  EXPECT_EQ(ReadAll("x\n1\n\n3\n"), (Rows{{"x"}, {"1"}, {""}, {"3"}}));
+}
+
+TEST(CsvReader, ReportsSyntaxErrorsWithFileLineAndColumn) {
+  EXPECT_EQ(ErrorOf("a,b\n1,2\n3,\"open\nstill open\n"),
+            "t.csv:3:3: unterminated quoted field (the quote opened here is never closed)");
+  EXPECT_EQ(ErrorOf("a,b\n1,\"x\"y\n"),
+            "t.csv:2:6: unexpected character after the closing quote of a field");
+  EXPECT_EQ(ErrorOf("a,b\n1,x\"y\n"), "t.csv:2:4: quote character inside an unquoted field");
+  EXPECT_EQ(ErrorOf("a,b\n1,2\n1,2,3\n"),
+            "t.csv:3: ragged row: expected 2 fields as in the header, found 3");
+  EXPECT_EQ(ErrorOf("a,b\n1\n"),
+            "t.csv:2: ragged row: expected 2 fields as in the header, found 1");
+}
+
+TEST(CsvReader, RefusesBadHeaders) {
+  EXPECT_EQ(ErrorOf(""), "t.csv: the file is empty (no header row)");
+  EXPECT_EQ(ErrorOf("a,b,a\n"), "t.csv:1:5: duplicate column name \"a\" in the header");
+  EXPECT_EQ(ErrorOf("a,,c\n"), "t.csv:1:3: empty column name in the header (column 2)");
+}
+
+TEST(CsvReader, ReadsRowsLongerThanItsBuffer) {
+  std::string big(3 << 20, 'x');  // longer than one read chunk
+  const Rows rows = ReadAll("a,b\n" + big + ",\"" + big + "\"\n1,2\n");
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[1][0].size(), big.size());
+  EXPECT_EQ(rows[1][1].size(), big.size());
+  EXPECT_EQ(rows[2], (std::vector<std::string>{"1", "2"}));
+}
+
+TEST(ParseNumber, AcceptsDecimalNumbersOnly) {
+  double v = 0;
+  EXPECT_TRUE(ParseNumber("1e3", v));
+  EXPECT_EQ(v, 1000);
+  EXPECT_TRUE(ParseNumber(" -2.5 ", v));
+  EXPECT_EQ(v, -2.5);
+  EXPECT_TRUE(ParseNumber("+4", v));
+  EXPECT_EQ(v, 4);
+  for (const char* bad : {"", " ", "inf", "-inf", "nan", "1e999", "0x10", "1,5", "12abc", "+"}) {
+    EXPECT_FALSE(ParseNumber(bad, v)) << bad;
+  }
+}
+
+TEST(FormatNumber, GivesShortestRoundTripText) {
+  EXPECT_EQ(FormatNumber(3), "3");
+  EXPECT_EQ(FormatNumber(2.5), "2.5");
+  EXPECT_EQ(FormatNumber(0.1), "0.1");
+  EXPECT_EQ(FormatShort(33.333333333333336), "33.3333");
+  EXPECT_EQ(FormatShort(1e20), "1e+20");
+}
+
+TEST(MissingTokens, EmptyQuestionMarkAndAddedTokens) {
+  MissingTokens missing;
+  EXPECT_TRUE(missing.IsMissing(""));
+  EXPECT_TRUE(missing.IsMissing("  "));
+  EXPECT_TRUE(missing.IsMissing("?"));
+  EXPECT_FALSE(missing.IsMissing("NA"));
+  missing.Add("NA");
+  EXPECT_TRUE(missing.IsMissing(" NA"));
+  EXPECT_FALSE(missing.IsMissing("na"));
+}
+
+TEST(QuoteField, QuotesOnlyWhatNeedsIt) {
+  EXPECT_EQ(QuoteField("plain", ','), "plain");
+  EXPECT_EQ(QuoteField("a,b", ','), "\"a,b\"");
+  EXPECT_EQ(QuoteField("a,b", ';'), "a,b");
+  EXPECT_EQ(QuoteField("say \"x\"", ','), "\"say \"\"x\"\"\"");
+  EXPECT_EQ(QuoteField("two\nlines", ','), "\"two\nlines\"");
+  EXPECT_EQ(QuoteField(" padded", ','), "\" padded\"");
+}
+
+}  // namespace
+}  // namespace ruleweave_cli
