@@ -8,9 +8,12 @@
 namespace QXScore {
 
 bool ParseWholeNumber(std::string_view text, double* value) {
-  // from_chars takes no leading '+'; a sign on its own or "+-1" stays refused below.
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  if (text.empty() || text.front() == '+') return false;
+  // from_chars takes no leading '+'; a sign on its own, "+-1" or "++1" stays refused.
+  if (!text.empty() && text.front() == '+') {
+    text.remove_prefix(1);
+    if (text.empty() || text.front() == '+' || text.front() == '-') return false;
+  }
+  if (text.empty()) return false;
   // Refuse the spellings of infinity and NaN before from_chars can accept them.
   for (char c : text) {
     if (c == 'n' || c == 'N' || c == 'i' || c == 'I') return false;

@@ -184,10 +184,14 @@ std::string PrescanXml(std::string_view doc, const XmlLimits& limits) {
 }
 
 XmlDocPtr ParseXmlSafely(std::string_view document, const XmlLimits& limits) {
-  const std::string refusal = PrescanXml(document, limits);
-  if (!refusal.empty()) throw ScorerException(refusal);
-  if (document.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
-    throw ScorerException("the document is too large");
+  if (limits.prescan) {
+    const std::string refusal = PrescanXml(document, limits);
+    if (!refusal.empty()) throw ScorerException(refusal);
+  }
+  if (document.size() > limits.maxBytes ||
+      document.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+    throw ScorerException("the document is larger than " + std::to_string(limits.maxBytes) +
+                          " bytes");
   }
 
   std::unique_ptr<xmlParserCtxt, ParserCtxtDeleter> ctxt(
