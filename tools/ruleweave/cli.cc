@@ -293,6 +293,11 @@ Options ParseOptions(int argc, char** argv, const std::vector<std::vector<option
   for (const auto& group : allowed) table.insert(table.end(), group.begin(), group.end());
   table.push_back({nullptr, 0, nullptr, 0});
   Options o;
+  // The program's defaults; the library's own are one list level and one condition per rule.
+  o.params.SetListDepth(5);
+  o.params.SetListWidth(5);
+  o.params.SetRuleDepth(3);
+  o.params.SetRuleWidth(5);
   helpWanted = false;
   opterr = 0;
   optind = 1;

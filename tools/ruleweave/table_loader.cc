@@ -2,6 +2,7 @@
 // and the console's progress line and Ctrl-C handling.
 #include "table_loader.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -49,7 +50,13 @@ std::unique_ptr<std::istream> DataSource::Open() const {
   return file;
 }
 
-InterruptCancel::InterruptCancel() { std::signal(SIGINT, OnInterrupt); }
+InterruptCancel::InterruptCancel() {
+  // A program started in the background by a shell without job control inherits an ignored
+  // SIGINT; it keeps ignoring it, as such programs should.
+  struct sigaction previous {};
+  if (sigaction(SIGINT, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) return;
+  std::signal(SIGINT, OnInterrupt);
+}
 
 bool InterruptCancel::IsCancelled() { return gInterrupted != 0; }
 

@@ -1,0 +1,208 @@
+#!/usr/bin/env bash
+# End-to-end tests of the `ruleweave` program: runs the built program on small generated CSV
+# files and checks its tables, PMML, scored output, messages and exit statuses, and that Ctrl-C
+# stops a long search with status 130 and no output file.
+# Usage: cli_end_to_end.sh PATH/TO/ruleweave WORK_DIR
+set -u
+RW=$1
+WORK=$2
+HERE=$(cd "$(dirname "$0")" && pwd)
+rm -rf "$WORK"
+mkdir -p "$WORK"
+cd "$WORK" || exit 1
+failures=0
+
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+# run NAME EXPECTED_STATUS COMMAND...: runs the program, keeps stdout in NAME.out and stderr in
+# NAME.err, and checks the exit status.
+run() {
+  local name=$1 expected=$2
+  shift 2
+  "$RW" "$@" >"$name.out" 2>"$name.err"
+  local status=$?
+  if [ "$status" != "$expected" ]; then
+    fail "$name: exit status $status, expected $expected"
+    sed 's/^/    /' "$name.err" | head -5
+  fi
+}
+
+# contains NAME FILE TEXT: FILE holds TEXT as a fixed string.
+contains() {
+  grep -qF -- "$3" "$2" || { fail "$1: $2 lacks: $3"; sed 's/^/    /' "$2" | head -5; }
+}
+
+# --- A small table with a planted segment: north and older than 45 always buys; east with an
+# income of 80 or more buys; otherwise one row in ten. Ages 20..70 and 10 bins give bin edges
+# at multiples of 5, which PMML writes exactly.
+awk 'BEGIN {
+  split("north south east west", r, " ")
+  print "id,age,region,income,bought"
+  for (i = 0; i < 400; i++) {
+    age = 20 + (i * 7) % 51; reg = r[(i * 3) % 4 + 1]; inc = (i * 13) % 100
+    buy = (reg == "north" && age > 45) || (reg == "east" && inc >= 80) || i % 10 == 0
+    printf "%d,%d,%s,%s,%s\n", i + 1, age, reg, (i % 25 == 7 ? "?" : inc), (buy ? "yes" : "no")
+  }
+}' >small.csv
+
+# --- help and version
+run help 0 --help
+contains help help.out "Usage: ruleweave COMMAND"
+run search_help 0 search --help
+contains search_help search_help.out "Examples:"
+contains search_help search_help.out "--list-depth N"
+run score_help 0 score --help
+contains score_help score_help.out "--output FILE"
+run version 0 --version
+contains version version.out "1.0"
+run unknown_command 1 frobnicate
+contains unknown_command unknown_command.err 'unknown command "frobnicate"'
+run unknown_option 1 search small.csv --target bought --response yes --colour
+contains unknown_option unknown_option.err "unknown option --colour"
+run missing_value 1 search small.csv --target
+contains missing_value missing_value.err "--target: this option needs a value"
+run no_target 1 search small.csv --response yes
+contains no_target no_target.err "--target COL is required"
+run bad_number 1 search small.csv --target bought --response yes --list-depth 0
+contains bad_number bad_number.err "--list-depth: expected a whole number of at least 1"
+
+# --- describe (income: 4 of its 100 values occur only on rows where it is missing)
+run describe 0 describe small.csv --target bought --quiet
+cat >describe.expected <<'TXT'
+small.csv: 400 rows, 5 columns
+
+id: continuous, predictor, 400 distinct, 0 missing, range [1, 400]
+age: continuous, predictor, 51 distinct, 0 missing, range [20, 70]
+region: nominal string, predictor, 4 distinct, 0 missing
+    north (100), west (100), east (100), south (100)
+income: continuous, predictor, 96 distinct, 16 missing, range [0, 99]
+TXT
+head -7 describe.out >describe.head
+diff describe.expected describe.head >/dev/null || { fail "describe: unexpected text"; diff describe.expected describe.head | head; }
+contains describe describe.out "bought: nominal string, target, 2 distinct, 0 missing"
+
+# --- search: table and PMML
+run search 0 search small.csv --target bought --response yes --ignore id --bins 10 \
+  --list-depth 2 --rule-depth 2 --pmml model.pmml --format csv --quiet
+contains search search.out "model,target,response,cases,base_rate,rule,conditions,coverage"
+contains search search.out "1,bought,yes,400,"
+[ -s model.pmml ] || fail "search: no PMML file"
+contains search model.pmml 'modelName="RuleSet0"'
+contains search model.pmml 'usageType="predicted"'
+contains search model.pmml 'score="yes"'
+ls model.pmml.tmp* >/dev/null 2>&1 && fail "search: a temporary file was left behind"
+# The planted segment is found first: north and age above 45 (or the part of it the bins allow).
+awk -F, 'NR == 2' search.out | grep -q 'region = north' || fail "search: first rule does not pick region = north: $(sed -n 2p search.out)"
+run search_table 0 search small.csv --target bought --response yes --ignore id --bins 10 \
+  --list-depth 2 --rule-depth 2 --quiet
+contains search_table search_table.out "Model 1: target bought = yes, 400 cases"
+contains search_table search_table.out "95% interval"
+contains search_table search_table.out "remainder"
+run search_json 0 search small.csv --target bought --response yes --ignore id --bins 10 \
+  --list-depth 2 --rule-depth 2 --format json --quiet
+contains search_json search_json.out '{"models": ['
+contains search_json search_json.out '"remainder": {"rule": "-"'
+
+# --- score: the same figures as the search's first model, and checked assignments
+run score 0 score model.pmml small.csv --format csv --output scored.csv --quiet
+grep '^1,' search.out >search.model1
+grep '^1,' score.out >score.model1
+diff search.model1 score.model1 >/dev/null || { fail "score: figures differ from the search"; diff search.model1 score.model1 | head; }
+[ -s scored.csv ] || fail "score: no output file"
+contains score scored.csv "id,age,region,income,bought,rule,rule_rate"
+awk -f "$HERE/check_assignments.awk" phase=1 score.out phase=2 scored.csv || fail "score: assignments do not follow the rules"
+
+# Data without one category of the model (no north rows) and with one it never saw.
+awk -F, 'NR == 1 || $3 != "north"' small.csv >no_north.csv
+run score_lacking 0 score model.pmml no_north.csv --format csv --output scored2.csv --quiet
+awk -f "$HERE/check_assignments.awk" phase=1 score_lacking.out phase=2 scored2.csv || fail "score_lacking: assignments"
+awk -F, 'BEGIN { OFS = "," } NR > 1 && NR % 3 == 0 { $3 = "atlantis" } { print }' small.csv >new_cat.csv
+run score_new 0 score model.pmml new_cat.csv --format csv --output scored3.csv --quiet
+awk -f "$HERE/check_assignments.awk" phase=1 score_new.out phase=2 scored3.csv || fail "score_new: assignments"
+grep -q 'atlantis' scored3.csv || fail "score_new: the new category is not in the output"
+
+# Data that does not fit the model.
+cut -d, -f1,3- small.csv >no_age.csv
+run score_missing_column 1 score model.pmml no_age.csv --quiet
+contains score_missing_column score_missing_column.err 'no_age.csv:1: the column "age" used by the model model.pmml is missing'
+awk -F, 'BEGIN { OFS = "," } NR == 5 { $2 = "old" } { print }' small.csv >text_age.csv
+run score_text_column 1 score model.pmml text_age.csv --quiet --output never.csv
+contains score_text_column score_text_column.err 'text_age.csv:5: column "age" holds the value "old", but the model model.pmml reads it as numbers'
+[ -e never.csv ] && fail "score_text_column: an output file was written"
+echo "not xml" >broken.pmml
+run score_broken_model 1 score broken.pmml small.csv --quiet
+contains score_broken_model score_broken_model.err "broken.pmml: not a readable XML document"
+
+# --- errors in the data and the options
+printf 'a,b,c\n1,2,x\n3,4\n' >ragged.csv
+run ragged 1 search ragged.csv --target c --response x
+contains ragged ragged.err "ragged.csv:3: ragged row: expected 3 fields as in the header, found 2"
+printf 'a,b\n1,"open\n2,3\n' >quote.csv
+run quote 1 describe quote.csv
+contains quote quote.err "quote.csv:2:3: unterminated quoted field"
+printf 'a,b,a\n1,2,3\n' >dup.csv
+run duplicate 1 describe dup.csv
+contains duplicate duplicate.err 'dup.csv:1:5: duplicate column name "a" in the header'
+run unknown_column 1 search small.csv --target bought --response yes --ignore nope
+contains unknown_column unknown_column.err '--ignore: unknown column "nope" (not in the header)'
+run continuous_target 1 search small.csv --target bought --response yes --continuous bought
+contains continuous_target continuous_target.err '--target: column "bought" must be categorical'
+run bad_response 1 search small.csv --target bought --response maybe
+contains bad_response bad_response.err '--response: the value "maybe" does not occur in the target column "bought" (its values: yes, no)'
+run text_continuous 1 search small.csv --target bought --response yes --continuous region
+contains text_continuous text_continuous.err 'small.csv:2: continuous column "region" holds the value "north", which is not a number'
+run library_status 2 search small.csv --target bought --response yes --bins 300 --quiet
+contains library_status library_status.err "library status 110018"
+run no_dir 1 search small.csv --target bought --response yes --pmml no/such/dir/m.pmml --quiet
+contains no_dir no_dir.err "no/such/dir/m.pmml: cannot create the output file"
+run missing_file 1 describe nothere.csv
+contains missing_file missing_file.err "nothere.csv: cannot open the file for reading"
+
+# --- weights: a weight of 0 or a missing weight drops the row
+awk -F, 'BEGIN { OFS = "," } NR == 1 { print $0, "w"; next } { print $0, (NR % 4 == 0 ? 0 : (NR % 4 == 1 ? "?" : 2.4)) }' small.csv >weighted.csv
+run weighted 0 search weighted.csv --target bought --response yes --ignore id --weight w --bins 10 --format csv --quiet
+# 200 rows keep a weight of 2 (2.4 rounded): 400 cases.
+contains weighted weighted.out "1,bought,yes,400,"
+
+# --- demo
+run demo 0 demo --quiet --write-csv demo.csv
+contains demo demo.out "Model 1: target responded = yes, 4000 cases"
+[ "$(wc -l <demo.csv)" = 4001 ] || fail "demo: --write-csv wrote $(wc -l <demo.csv) lines"
+
+# --- Ctrl-C: SIGINT to a search of a larger file ends it with 130 and writes nothing.
+awk 'BEGIN {
+  printf "y"; for (c = 1; c <= 20; c++) printf ",x%d", c; print ""
+  s = 12345
+  for (i = 0; i < 200000; i++) {
+    s = (s * 1103515245 + 12345) % 2147483648
+    printf "%s", (s % 7 < 2 ? "a" : "b")
+    for (c = 1; c <= 20; c++) { s = (s * 1103515245 + 12345) % 2147483648; printf ",%d", s % 1000 }
+    print ""
+  }
+}' >big.csv
+set -m  # background jobs get their own process group and keep SIGINT
+"$RW" search big.csv --target y --response a --pmml big.pmml --quiet >sigint.out 2>sigint.err &
+pid=$!
+sleep 1.5
+if kill -0 "$pid" 2>/dev/null; then
+  kill -INT "$pid"
+  wait "$pid"
+  status=$?
+  [ "$status" = 130 ] || fail "sigint: exit status $status, expected 130"
+  contains sigint sigint.err "interrupted"
+  [ -e big.pmml ] && fail "sigint: an output file was written"
+  ls big.pmml.tmp* >/dev/null 2>&1 && fail "sigint: a temporary file was left behind"
+else
+  wait "$pid"
+  fail "sigint: the search ended before the signal was sent (make big.csv larger)"
+fi
+set +m
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures end-to-end check(s) failed"
+  exit 1
+fi
+echo "all end-to-end checks passed"
