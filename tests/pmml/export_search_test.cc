@@ -12,6 +12,8 @@
 
 namespace pmml_export_testing {
 void SaveExportedDocument(const std::string& name, const std::string& document);
+// Imports `text` and checks that the lists of `model` come back (export_test.cc).
+void ExpectRoundTrip(DLVarList& vars, const DLModel& model, const std::string& text);
 }  // namespace pmml_export_testing
 
 namespace {
@@ -115,6 +117,7 @@ TEST_F(PMMLExportSearch, ModelsOfARealSearchExport) {
     // The remainder of a measured list carries its real counts.
     EXPECT_EQ(Count(text, "recordCount=\"0\""), 0u);
     pmml_export_testing::SaveExportedDocument("search_model_" + std::to_string(i), text);
+    pmml_export_testing::ExpectRoundTrip(vars, model, text);
   }
 }
 

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "pmml/pmml_exporter.h"
+#include "pmml/pmml_importer.h"
 #include "ruleweave/data/data_query.h"
 #include "ruleweave/foundation/bit_set.h"
 #include "ruleweave/model/list.h"
@@ -51,10 +52,47 @@ void SaveExportedDocument(const std::string& name, const std::string& document) 
   ASSERT_FALSE(ec) << "cannot rename " << aside;
 }
 
+// Reads `text` back with the importer and checks that every list comes back with the same rules
+// (segments, labels, flags, directions) and the same target and response value. The remainder
+// rule that closes each exported list does not count: a list read back may still hold it as a
+// final rule without segments.
+void ExpectRoundTrip(DLVarList& vars, const DLModel& model, const std::string& text) {
+  DLPMMLImporter importer(&vars, false);
+  DLModel* raw = nullptr;
+  const QXDecision::QXStatus status = importer.Import(text, &raw);
+  const std::unique_ptr<DLModel> imported(raw);
+  ASSERT_TRUE(status.IsOK()) << status.GetErrorCode() << " " << importer.GetErrorMessage();
+  ASSERT_EQ(imported->GetNumOfLists(), model.GetNumOfLists());
+  for (int l = 0; l < model.GetNumOfLists(); ++l) {
+    SCOPED_TRACE(l);
+    const DLList& original = *model.GetList(l);
+    DLList back = *imported->GetList(l);
+    if (back.GetNumOfRules() == original.GetNumOfRules() + 1) {
+      EXPECT_TRUE(back.GetRule(back.GetNumOfRules() - 1)->IsEmpty());
+      back.RemoveRule(back.GetNumOfRules() - 1);
+    }
+    ASSERT_EQ(back.GetNumOfRules(), original.GetNumOfRules());
+    EXPECT_TRUE(back == original);
+    const DLList& labelled = *imported->GetList(l);  // copies drop labels: read the import itself
+    for (int r = 0; r < original.GetNumOfRules(); ++r) {
+      SCOPED_TRACE(r);
+      EXPECT_TRUE(*labelled.GetRule(r) == *original.GetRule(r));
+      EXPECT_EQ(labelled.GetRule(r)->GetLabel(), original.GetRule(r)->GetLabel());
+      EXPECT_EQ(labelled.GetRule(r)->GetDisableFlag(), original.GetRule(r)->GetDisableFlag());
+      EXPECT_EQ(labelled.GetRule(r)->GetSearchDirection(),
+                original.GetRule(r)->GetSearchDirection());
+    }
+    ASSERT_NE(labelled.GetDataQuery(), nullptr);
+    EXPECT_EQ(labelled.GetDataQuery()->GetResponseVal(), original.GetDataQuery()->GetResponseVal());
+    EXPECT_EQ(labelled.GetDataQuery()->GetTargetName(), vars.GetTargetName());
+  }
+}
+
 }  // namespace pmml_export_testing
 
 namespace {
 
+using pmml_export_testing::ExpectRoundTrip;
 using pmml_export_testing::SaveExportedDocument;
 using QXDecisionXML::PMMLExportOptions;
 
@@ -519,6 +557,33 @@ TEST_F(PMMLExportModel, TwoListsFormattedWithEverySegmentKind) {
                         "</PMML>",
                     }));
   SaveExportedDocument("two_lists_formatted", r.text);
+}
+
+TEST_F(PMMLExportModel, RoundTripThroughTheImporter) {
+  BuildTwoLists();
+  model.AddList(List("yes", {Rule(DLMeasure(), {Range("age", -DBL_MAX, 1.5e-7, true, false)}),
+                             Rule(DLMeasure(), {Range("age", 0.1 + 0.2, 7, false, true),
+                                                Set("rate", {0, 1}, true)})}));
+  for (bool formatted : {true, false}) {
+    const PMMLExportOptions options{true, "", "", "", formatted};
+    const ExportResult r = Export(&vars, model, &options);
+    ASSERT_TRUE(r.status.IsOK());
+    ExpectRoundTrip(vars, model, r.text);
+  }
+}
+
+TEST(PMMLExportValues, EscapedTextsRoundTrip) {
+  DLVarList vars;
+  vars.AddCatVar("s", "", std::vector<std::string>{"say \"hi\" \\o/", "a]]>b", "<&>", "x y"}, true,
+                 IDLVar::kPredictor);
+  vars.AddCatVar("t", "", std::vector<std::string>{"y\tz"}, true, IDLVar::kTarget);
+  DLModel model;
+  model.AddList(List("y\tz", {Rule(DLMeasure(), {Set("s", {0, 1, 2, 3}, true)}, DLConst::Up,
+                                   "tab\there\r\nnew line"),
+                              Rule(DLMeasure(), {Equal("s", 1)})}));
+  const ExportResult r = Export(&vars, model);
+  ASSERT_TRUE(r.status.IsOK());
+  ExpectRoundTrip(vars, model, r.text);
 }
 
 // A one-rule model whose texts mix Latin-1 and UTF-8: x continuous, y the string target.
