@@ -171,6 +171,16 @@ contains weighted weighted.out "1,bought,yes,400,"
 run demo 0 demo --quiet --write-csv demo.csv
 contains demo demo.out "Model 1: target responded = yes, 4000 cases"
 [ "$(wc -l <demo.csv)" = 4001 ] || fail "demo: --write-csv wrote $(wc -l <demo.csv) lines"
+# The demo's rules overlap (a later rule may hold cases an earlier one took), so first-hit
+# measuring is checked here too, along with a PMML round trip of an ordinal string column.
+run demo_search 0 search demo.csv --target responded --response yes --ignore customer_id \
+  --ordinal education --levels 'education=basic|secondary|higher' --bins 10 --min-group 50 \
+  --pmml demo.pmml --format csv --quiet
+run demo_score 0 score demo.pmml demo.csv --format csv --output demo_scored.csv --quiet
+grep '^1,' demo_search.out >demo_search.model1
+grep '^1,' demo_score.out >demo_score.model1
+diff demo_search.model1 demo_score.model1 >/dev/null || { fail "demo_score: figures differ from the search"; diff demo_search.model1 demo_score.model1 | head; }
+awk -f "$HERE/check_assignments.awk" phase=1 demo_score.out phase=2 demo_scored.csv || fail "demo_score: assignments do not follow the rules"
 
 # --- Ctrl-C: SIGINT to a search of a larger file ends it with 130 and writes nothing.
 awk 'BEGIN {

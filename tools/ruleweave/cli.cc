@@ -155,7 +155,8 @@ const char kDemoHelp[] =
     "Searches a built-in table of 4000 customers of a mail campaign (generated the same way\n"
     "every time) for the groups that responded best, and prints the result. It runs\n"
     "  ruleweave search demo.csv --target responded --response yes --ignore customer_id \\\n"
-    "      --ordinal education --levels 'education=basic|secondary|higher'\n"
+    "      --ordinal education --levels 'education=basic|secondary|higher' --bins 10 \\\n"
+    "      --min-group 50\n"
     "\n"
     "  --write-csv FILE     write the demo table to FILE as well, to try other commands on\n"
     "  --customers N        size of the table (default 4000)\n"
@@ -536,14 +537,13 @@ ModelReport BuildReport(const DLModel& model, int number, const DLVarList& vars,
     report.target = first->GetDataQuery()->GetTargetName();
     report.response = first->GetDataQuery()->GetResponseVal();
   }
+  // The lists are stages (each works on the previous one's remainder), so their measures and
+  // the last remainder add up to the model's cases.
   double coverage = 0;
   double responses = 0;
   for (int l = 0; l < model.GetNumOfLists(); ++l) {
-    const DLList* list = model.GetList(l);
-    for (int r = 0; r < list->GetNumOfRules(); ++r) {
-      coverage += list->GetRule(r)->GetMeasure().GetCoverage();
-      responses += list->GetRule(r)->GetMeasure().GetResponse();
-    }
+    coverage += model.GetList(l)->GetMeasure().GetCoverage();
+    responses += model.GetList(l)->GetMeasure().GetResponse();
   }
   std::unique_ptr<DLMeasure> rest(model.GetRemainderMeasure());
   const DLMeasure remainder = rest ? *rest : DLMeasure();
@@ -722,8 +722,15 @@ int RunDemo(int argc, char** argv) {
       {"write-csv", required_argument, nullptr, kOptWriteCsv},
       {"customers", required_argument, nullptr, kOptCustomers},
   };
+  // The demo's own defaults come first so that the user's options override them: coarser bins
+  // and a smallest group of 50 customers keep the rules readable.
+  std::vector<char*> args = {argv[0]};
+  std::string defaults[] = {"--bins", "10", "--min-group", "50"};
+  for (std::string& d : defaults) args.push_back(d.data());
+  for (int i = 1; i < argc; ++i) args.push_back(argv[i]);
+  args.push_back(nullptr);
   Options o =
-      ParseOptions(argc, argv,
+      ParseOptions(static_cast<int>(args.size()) - 1, args.data(),
                    {std::vector<option>(std::begin(kSearchOptions), std::end(kSearchOptions)),
                     std::vector<option>(std::begin(kOutputOptions), std::end(kOutputOptions)),
                     std::vector<option>(std::begin(demoOnly), std::end(demoOnly))},
@@ -751,7 +758,7 @@ int RunDemo(int argc, char** argv) {
     std::cout << "Demo: " << o.customers
               << " customers of a mail campaign; which groups responded best?\n"
               << "(ruleweave search demo.csv --target responded --response yes --ignore "
-                 "customer_id --ordinal education)\n\n";
+                 "customer_id --ordinal education --bins 10 --min-group 50)\n\n";
   }
   return SearchSource(DataSource::Text("demo.csv", std::move(text)), o);
 }

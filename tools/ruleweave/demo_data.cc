@@ -58,9 +58,9 @@ std::string GenerateDemoCsv(int customers, std::uint64_t seed) {
                  rng.Between(0, 30);
     const bool incomeMissing = rng.Chance(60);
     const int tenure = rng.Between(0, age - 18 < 25 ? age - 18 : 25);
-    const int purchases = rng.Between(0, 3) + rng.Between(0, 3) + (rng.Chance(200) ? 4 : 0);
+    const int purchases = rng.Between(0, 2) + (rng.Chance(180) ? rng.Between(2, 8) : 0);
     const int channel = rng.Between(0, 3);
-    const bool loyalty = rng.Chance(purchases >= 3 ? 550 : 250);
+    const bool loyalty = rng.Chance(purchases >= 3 ? 600 : 200);
     const int children = rng.Chance(400) ? 0 : rng.Between(1, 4);
 
     int perMille = 35 + 10 * education;
