@@ -60,36 +60,36 @@ void ForEachCase(const DLBitSet& cases, F f) {
 // system-missing value) counts nothing.
 inline double CountedWeight(double w) { return w > 0.0 ? w : 0.0; }
 
-// Weight of case `id`: 1 without a weight column, else the stored weight as counted.
-struct WeightReader {
-  explicit WeightReader(const IDLAttribute* w)
-      : column(w), data(nullptr), n(w == nullptr ? 0 : w->GetNumOfCases()) {
-    if (const auto* ints = dynamic_cast<const DLAttribute<0, 4>*>(w)) data = ints->GetData();
-  }
-  double operator()(int id) const {
-    if (column == nullptr) return 1.0;
-    if (data != nullptr) return id < n ? CountedWeight(static_cast<double>(data[id])) : 0.0;
-    return CountedWeight(column->GetValue(id));
-  }
-  const IDLAttribute* column;
-  const std::int32_t* data;
-  int n;
-};
-
-// Response: summed weights of the cases whose code equals `code`.
-template <typename T>
-double SumResponses(const DLBitSet& cases, const T* codes, long long code, const WeightReader& w) {
-  double response = 0.0;
-  if (w.column == nullptr) {
-    ForEachCase(cases, [&](int id) {
-      if (static_cast<long long>(codes[id]) == code) response += 1.0;
-    });
+// Calls f(weightOf) with the fastest reader of case weights: 1 without a weight column, the
+// stored 32-bit weights read directly, or (for any other column) GetValue. Weights as counted.
+template <typename F>
+void WithWeightReader(const IDLAttribute* weights, F f) {
+  if (weights == nullptr) {
+    f([](int) { return 1.0; });
+  } else if (const auto* ints = dynamic_cast<const DLAttribute<0, 4>*>(weights)) {
+    const std::int32_t* data = ints->GetData();
+    f([data](int id) { return data[id] > 0 ? static_cast<double>(data[id]) : 0.0; });
   } else {
-    ForEachCase(cases, [&](int id) {
-      if (static_cast<long long>(codes[id]) == code) response += w(id);
-    });
+    f([weights](int id) { return CountedWeight(weights->GetValue(id)); });
   }
-  return response;
+}
+
+// Calls f(isResponse) with the fastest test of "case `id` has the response code": byte or int
+// codes read directly, GetValue for any other column, never for a column of another length.
+template <typename F>
+void WithResponseTest(const IDLAttribute* target, long long code, int capacity, F f) {
+  if (target == nullptr || target->GetNumOfCases() != capacity) {
+    f([](int) { return false; });
+  } else if (const auto* bytes = dynamic_cast<const DLAttributeColumn<std::uint8_t>*>(target)) {
+    const std::uint8_t* codes = bytes->GetData();
+    f([codes, code](int id) { return static_cast<long long>(codes[id]) == code; });
+  } else if (const auto* ints = dynamic_cast<const DLAttributeColumn<std::int32_t>*>(target)) {
+    const std::int32_t* codes = ints->GetData();
+    f([codes, code](int id) { return static_cast<long long>(codes[id]) == code; });
+  } else {
+    // Not a coded column (a continuous target does not occur): compare the values.
+    f([target, code](int id) { return target->GetValue(id) == static_cast<double>(code); });
+  }
 }
 
 }  // namespace
@@ -186,36 +186,40 @@ void DLDataView::ComputeMeasure(DLMeasure& measure, const DLBitSet& cases) const
   }
   const int capacity = cases.GetCapacity();
   const IDLAttribute* weights = GetFreqWeightAttribute();
-  const WeightReader weightOf(weights);
-
-  double coverage = 0.0;
-  if (weights == nullptr) {
-    coverage = static_cast<double>(cases.GetNumOfElements());
-  } else if (weights->GetNumOfCases() == capacity) {
-    ForEachCase(cases, [&](int id) { coverage += weightOf(id); });
-  }
-  if (coverage == 0.0) {
-    measure.Clear();
-    return;
-  }
-
-  const IDLAttribute* target = GetTargetAttribute();
-  double response = 0.0;
-  if (target != nullptr) {
-    const long long code = ResponseCode(*target);
-    if (target->GetNumOfCases() == capacity) {
-      if (const auto* bytes = dynamic_cast<const DLAttributeColumn<std::uint8_t>*>(target)) {
-        response = SumResponses(cases, bytes->GetData(), code, weightOf);
-      } else if (const auto* ints = dynamic_cast<const DLAttributeColumn<std::int32_t>*>(target)) {
-        response = SumResponses(cases, ints->GetData(), code, weightOf);
-      } else {
-        // Not a coded column (a continuous target does not occur): compare the values.
-        ForEachCase(cases, [&](int id) {
-          if (target->GetValue(id) == static_cast<double>(code)) response += weightOf(id);
-        });
-      }
+  // Zero coverage stops before the response value is coded (coding may add a category), so it
+  // is settled first: a weight column of another length counts nothing, and otherwise the
+  // coverage is positive exactly when some case has a positive weight.
+  if (weights != nullptr) {
+    bool positive = false;
+    if (weights->GetNumOfCases() == capacity) {
+      WithWeightReader(weights, [&](auto weightOf) {
+        int id = 0;
+        for (bool more = cases.GetElementID(id, /*restart=*/true); more && !positive;
+             more = cases.GetElementID(id, /*restart=*/false)) {
+          positive = weightOf(id) > 0.0;
+        }
+      });
+    }
+    if (!positive) {
+      measure.Clear();
+      return;
     }
   }
+
+  // One pass sums both the coverage and the response.
+  const IDLAttribute* target = GetTargetAttribute();
+  const long long code = target == nullptr ? -1 : ResponseCode(*target);
+  double coverage = 0.0;
+  double response = 0.0;
+  WithWeightReader(weights, [&](auto weightOf) {
+    WithResponseTest(target, code, capacity, [&](auto isResponse) {
+      ForEachCase(cases, [&](int id) {
+        const double w = weightOf(id);
+        coverage += w;
+        if (isResponse(id)) response += w;
+      });
+    });
+  });
   measure.SetValues(coverage, response);
 }
 
