@@ -2,8 +2,10 @@
 // breakdown of those cases by the category codes of an attribute.
 #include "search/rule_coverage.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "data/attributes.h"
@@ -17,8 +19,149 @@
 
 namespace {
 
-// Per-category sums of one pass. The view's rule for turning a case set's sums into a measure
-// (ToMeasure) is applied once per category at the end.
+// The storage of one of the library's own columns, read directly in the pass; null for any other
+// implementation of IDLAttribute.
+template <typename T>
+const T* StorageOf(const IDLAttribute* a) {
+  const auto* column = dynamic_cast<const DLAttributeColumn<T>*>(a);
+  return column != nullptr ? column->GetData() : nullptr;
+}
+
+// A stored weight as the view's measure counts it: nothing for a missing (-1), negative or
+// system-missing weight.
+inline double CountedWeight(double w) { return w > 0.0 ? w : 0.0; }
+
+// Calls f(k, id) for the k-th covered case, in increasing order of id. A full set is walked
+// without its words; otherwise the ids are listed first, in one word-wise pass.
+template <typename F>
+void ForEachCase(const DLBitSet& cases, F f) {
+  if (cases.IsFull()) {
+    for (int id = 0, n = cases.GetCapacity(); id < n; ++id) f(id, id);
+    return;
+  }
+  std::vector<int> ids;
+  cases.GetElementIDs(ids);
+  const int size = static_cast<int>(ids.size());
+  for (int k = 0; k < size; ++k) f(k, ids[static_cast<std::size_t>(k)]);
+}
+
+// --- Direct pass over the library's own columns --------------------------------------------
+//
+// Per slot (categories 0 .. n-1, then n for the missing code and n+1 for a code without a
+// category, which a data set never stores) the tally holds two integers: the count (or summed
+// weight) of the cases that do not respond and of those that do. Stored weights are integers,
+// so each integer sum converts to exactly the double that the view's case-by-case double sum
+// gives (every partial sum is an integer far below 2^53).
+//
+// Runs of one code would chain every increment on the previous one through memory; four
+// interleaved copies of the table, picked by the case's position, break those chains. Very many
+// categories (32-bit codes) get one copy.
+class Tally {
+ public:
+  explicit Tally(long long numOfCategories)
+      : mNumOfCategories(numOfCategories),
+        mStride(static_cast<std::size_t>(2 * (numOfCategories + 2))),
+        mCopyMask(numOfCategories <= 4096 ? 3 : 0),
+        mCounts(mStride * static_cast<std::size_t>(mCopyMask + 1), 0) {}
+
+  long long NumOfCategories() const { return mNumOfCategories; }
+  // Where the k-th case of a pass adds to slot `slot`, response bit `responds`.
+  std::int64_t& At(int k, std::size_t slot, std::size_t responds) {
+    return mCounts[static_cast<std::size_t>(k & mCopyMask) * mStride + 2 * slot + responds];
+  }
+  // The measure of one slot, as the view's ComputeMeasure makes it of the slot's cases.
+  DLMeasure MeasureOf(std::size_t slot) const {
+    std::int64_t other = 0, responses = 0;
+    for (int copy = 0; copy <= mCopyMask; ++copy) {
+      other += mCounts[static_cast<std::size_t>(copy) * mStride + 2 * slot];
+      responses += mCounts[static_cast<std::size_t>(copy) * mStride + 2 * slot + 1];
+    }
+    DLMeasure m;
+    if (other + responses != 0) {
+      m.SetValues(static_cast<double>(other + responses), static_cast<double>(responses));
+    }
+    return m;
+  }
+
+ private:
+  long long mNumOfCategories;
+  std::size_t mStride;
+  int mCopyMask;
+  std::vector<std::int64_t> mCounts;
+};
+
+template <bool kWeighted, bool kHasTarget, typename Code, typename SlotOf, typename Target>
+void CountPass(const DLBitSet& covered, const Code* codes, SlotOf slotOf, const Target* targets,
+               long long responseCode, const std::int32_t* weights, Tally& tally) {
+  ForEachCase(covered, [&](int k, int id) {
+    const std::size_t slot = slotOf(codes[id]);
+    std::size_t responds = 0;
+    if (kHasTarget) responds = static_cast<long long>(targets[id]) == responseCode ? 1 : 0;
+    if (kWeighted) {
+      const std::int32_t w = weights[id];
+      tally.At(k, slot, responds) += w > 0 ? w : 0;
+    } else {
+      ++tally.At(k, slot, responds);
+    }
+  });
+}
+
+// Fills `tally` reading the storage of the three columns directly; false (and nothing done)
+// when one of them is not one of the library's own columns. `target` null: nobody responds;
+// `weight` null: every case weighs 1.
+bool DirectSplit(const DLBitSet& covered, const IDLAttribute* attr, const IDLAttribute* target,
+                 long long responseCode, const IDLAttribute* weight, long long missingCode,
+                 Tally& tally) {
+  const std::uint8_t* codes8 = StorageOf<std::uint8_t>(attr);
+  const std::int32_t* codes32 = StorageOf<std::int32_t>(attr);
+  const std::uint8_t* targets8 = StorageOf<std::uint8_t>(target);
+  const std::int32_t* targets32 = StorageOf<std::int32_t>(target);
+  const std::int32_t* weights32 = StorageOf<std::int32_t>(weight);
+  if ((codes8 == nullptr && codes32 == nullptr) ||
+      (target != nullptr && targets8 == nullptr && targets32 == nullptr) ||
+      (weight != nullptr && weights32 == nullptr)) {
+    return false;
+  }
+  const long long n = tally.NumOfCategories();
+  auto withCodes = [&](const auto* codes, auto slotOf) {
+    auto withTarget = [&](auto hasTarget, const auto* targets) {
+      constexpr bool kHasTarget = decltype(hasTarget)::value;
+      if (weights32 != nullptr) {
+        CountPass<true, kHasTarget>(covered, codes, slotOf, targets, responseCode, weights32,
+                                    tally);
+      } else {
+        CountPass<false, kHasTarget>(covered, codes, slotOf, targets, responseCode, weights32,
+                                     tally);
+      }
+    };
+    if (targets8 != nullptr) {
+      withTarget(std::true_type(), targets8);
+    } else if (targets32 != nullptr) {
+      withTarget(std::true_type(), targets32);
+    } else {
+      withTarget(std::false_type(), targets8);
+    }
+  };
+  if (codes8 != nullptr) {
+    // Byte codes: one table lookup gives the slot, without a branch.
+    std::array<std::uint16_t, 256> slots;
+    for (long long c = 0; c < 256; ++c) {
+      slots[static_cast<std::size_t>(c)] =
+          static_cast<std::uint16_t>(c < n ? c : (c == missingCode ? n : n + 1));
+    }
+    withCodes(codes8, [&slots](std::uint8_t c) { return static_cast<std::size_t>(slots[c]); });
+  } else {
+    withCodes(codes32, [n, missingCode](std::int32_t c) {
+      const long long code = c;
+      return static_cast<std::size_t>(code >= 0 && code < n ? code
+                                                            : (code == missingCode ? n : n + 1));
+    });
+  }
+  return true;
+}
+
+// --- Any other column: read through the interface ------------------------------------------
+
 struct Sums {
   double coverage = 0.0;
   double response = 0.0;
@@ -30,112 +173,31 @@ DLMeasure ToMeasure(const Sums& s) {
   return m;
 }
 
-// The storage of one of the library's own columns, read directly in the pass; null for any other
-// implementation of IDLAttribute, which is then read through GetValue.
-template <typename T>
-const T* StorageOf(const IDLAttribute* a) {
-  const auto* column = dynamic_cast<const DLAttributeColumn<T>*>(a);
-  return column != nullptr ? column->GetData() : nullptr;
-}
-
-// Calls f(id) for every covered case in increasing order; a full set is walked without its words.
-template <typename F>
-void ForEachCase(const DLBitSet& cases, F f) {
-  if (cases.IsFull()) {
-    for (int id = 0, n = cases.GetCapacity(); id < n; ++id) f(id);
-    return;
-  }
-  int id = 0;
-  for (bool more = cases.GetElementID(id, /*restart=*/true); more;
-       more = cases.GetElementID(id, /*restart=*/false)) {
-    f(id);
-  }
-}
-
-// A stored weight as the view's measure counts it: nothing for a missing (-1), negative or
-// system-missing weight.
-inline double CountedWeight(double w) { return w > 0.0 ? w : 0.0; }
-
-// One pass over the covered cases adding each case to the sums of its code: coverage 1 or the
-// case's counted weight, response the same when the case's target code is the response code.
-// Cases come in increasing order, so every per-category sum adds the same numbers in the same
-// order as the view's measure of that category's cases would.
-//   codeAt(id)      the case's code as a 64-bit integer;
-//   isResponse(id)  whether the case's target code is the response code;
-//   weightAt(id)    the case's counted weight (unused when not kWeighted).
-template <bool kWeighted, typename CodeAt, typename IsResponse, typename WeightAt>
-void SplitPass(const DLBitSet& covered, long long missingCode, CodeAt codeAt, IsResponse isResponse,
-               WeightAt weightAt, Sums* sums, long long n, Sums& missing) {
-  ForEachCase(covered, [&](int id) {
-    const long long code = codeAt(id);
-    Sums* slot;
-    if (static_cast<unsigned long long>(code) < static_cast<unsigned long long>(n)) {
-      slot = sums + code;
-    } else if (code == missingCode) {
-      slot = &missing;
+// The same split with GetValue reads and double sums, added in case order as the view adds.
+void InterfaceSplit(const DLBitSet& covered, const IDLAttribute* attr, const IDLAttribute* target,
+                    long long responseCode, const IDLAttribute* weight, long long missingCode,
+                    DLAttributeMeasure& result) {
+  const long long n = result.GetNumOfCategories();
+  std::vector<Sums> sums(static_cast<std::size_t>(n + 1));  // the last for the missing code
+  const double r = static_cast<double>(responseCode);
+  ForEachCase(covered, [&](int, int id) {
+    const double value = attr->GetValue(id);
+    std::size_t slot;
+    if (value >= 0 && value < static_cast<double>(n)) {
+      slot = static_cast<std::size_t>(value);
+    } else if (value == static_cast<double>(missingCode)) {
+      slot = static_cast<std::size_t>(n);
     } else {
-      return;  // a code the variable has no category for (never stored by a data set)
+      return;  // no category for it
     }
-    const double w = kWeighted ? weightAt(id) : 1.0;
-    slot->coverage += w;
-    if (isResponse(id)) slot->response += w;
+    const double w = weight != nullptr ? CountedWeight(weight->GetValue(id)) : 1.0;
+    sums[slot].coverage += w;
+    if (target != nullptr && target->GetValue(id) == r) sums[slot].response += w;
   });
-}
-
-// Runs the pass with the fastest readers the three columns allow: direct reads from the storage
-// of the library's own columns, GetValue for anything else. `target` null: no response counted;
-// `weight` null: every case weighs 1.
-void Split(const DLBitSet& covered, const IDLAttribute* attr, const IDLAttribute* target,
-           long long responseCode, const IDLAttribute* weight, long long missingCode, Sums* sums,
-           long long n, Sums& missing) {
-  const std::uint8_t* codes8 = StorageOf<std::uint8_t>(attr);
-  const std::int32_t* codes32 = StorageOf<std::int32_t>(attr);
-  const std::uint8_t* targets8 = StorageOf<std::uint8_t>(target);
-  const std::int32_t* targets32 = StorageOf<std::int32_t>(target);
-  const std::int32_t* weights32 = StorageOf<std::int32_t>(weight);
-  const bool direct = (codes8 != nullptr || codes32 != nullptr) &&
-                      (target == nullptr || targets8 != nullptr || targets32 != nullptr) &&
-                      (weight == nullptr || weights32 != nullptr);
-  if (!direct) {
-    const double r = static_cast<double>(responseCode);
-    auto codeAt = [attr](int id) { return static_cast<long long>(attr->GetValue(id)); };
-    auto isResponse = [target, r](int id) {
-      return target != nullptr && target->GetValue(id) == r;
-    };
-    if (weight != nullptr) {
-      auto weightAt = [weight](int id) { return CountedWeight(weight->GetValue(id)); };
-      SplitPass<true>(covered, missingCode, codeAt, isResponse, weightAt, sums, n, missing);
-    } else {
-      SplitPass<false>(
-          covered, missingCode, codeAt, isResponse, [](int) { return 1.0; }, sums, n, missing);
-    }
-    return;
+  for (long long i = 0; i < n; ++i) {
+    *result.GetMeasure(static_cast<int>(i)) = ToMeasure(sums[static_cast<std::size_t>(i)]);
   }
-  auto withCodes = [&](auto codeAt) {
-    auto withTarget = [&](auto isResponse) {
-      if (weights32 != nullptr) {
-        auto weightAt = [weights32](int id) {
-          return CountedWeight(static_cast<double>(weights32[id]));
-        };
-        SplitPass<true>(covered, missingCode, codeAt, isResponse, weightAt, sums, n, missing);
-      } else {
-        SplitPass<false>(
-            covered, missingCode, codeAt, isResponse, [](int) { return 1.0; }, sums, n, missing);
-      }
-    };
-    if (targets8 != nullptr) {
-      withTarget([targets8, responseCode](int id) { return targets8[id] == responseCode; });
-    } else if (targets32 != nullptr) {
-      withTarget([targets32, responseCode](int id) { return targets32[id] == responseCode; });
-    } else {
-      withTarget([](int) { return false; });
-    }
-  };
-  if (codes8 != nullptr) {
-    withCodes([codes8](int id) { return static_cast<long long>(codes8[id]); });
-  } else {
-    withCodes([codes32](int id) { return static_cast<long long>(codes32[id]); });
-  }
+  *result.GetMissingMeasure() = ToMeasure(sums[static_cast<std::size_t>(n)]);
 }
 
 }  // namespace
@@ -232,12 +294,15 @@ DLAttributeMeasure* DLRuleCoverage::GetAttributeMeasure(std::string const& name)
   const long long responseCode = ResponseCode(*mView);
   const long long missingCode = attr->GetMissingCategory();
 
-  std::vector<Sums> sums(static_cast<std::size_t>(n));
-  Sums missing;
-  Split(mCovered, attr, targetUsable ? target : nullptr, responseCode, weight, missingCode,
-        sums.data(), n, missing);
-
-  for (int i = 0; i < n; ++i) *result->GetMeasure(i) = ToMeasure(sums[static_cast<std::size_t>(i)]);
-  *result->GetMissingMeasure() = ToMeasure(missing);
+  const IDLAttribute* usedTarget = targetUsable ? target : nullptr;
+  Tally tally(n);
+  if (DirectSplit(mCovered, attr, usedTarget, responseCode, weight, missingCode, tally)) {
+    for (int i = 0; i < n; ++i) {
+      *result->GetMeasure(i) = tally.MeasureOf(static_cast<std::size_t>(i));
+    }
+    *result->GetMissingMeasure() = tally.MeasureOf(static_cast<std::size_t>(n));
+  } else {
+    InterfaceSplit(mCovered, attr, usedTarget, responseCode, weight, missingCode, *result);
+  }
   return result.release();
 }
