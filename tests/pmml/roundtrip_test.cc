@@ -1,6 +1,7 @@
 // Round trips through PMML: models found by the search and random models built by hand are
 // exported, imported and compared; the imported model, re-measured on the same data, exports
 // to the very same document.
+#include <algorithm>
 #include <cfloat>
 #include <memory>
 #include <random>
