@@ -227,12 +227,13 @@ class PMMLExportModel : public ::testing::Test {
 
   // Two lists of two rules each, covering every kind of segment.
   void BuildTwoLists() {
-    model.AddList(List(
-        "yes",
-        {Rule(DLMeasure(40, 30), {Range("age", 2.5, DBL_MAX, false, false)}, DLConst::Up, "R1"),
-         Rule(DLMeasure(20, 5), {Set("color", {0, 2}, true), Range("size", 0, 1, false, false)},
-              DLConst::Down)}));
-    const_cast<DLRule*>(model.GetList(0)->GetRule(1))->SetDisableFlag(true);
+    DLRule* disabled =
+        Rule(DLMeasure(20, 5), {Set("color", {0, 2}, true), Range("size", 0, 1, false, false)},
+             DLConst::Down);
+    disabled->SetDisableFlag(true);
+    model.AddList(List("yes", {Rule(DLMeasure(40, 30), {Range("age", 2.5, DBL_MAX, false, false)},
+                                    DLConst::Up, "R1"),
+                               disabled}));
     model.AddList(List("no", {Rule(DLMeasure(10, 2), {Range("age", 1, 3, true, false)}),
                               Rule(DLMeasure(7.5, 0.25),
                                    {Equal("rate", 0), Set("color", {1}, false), Missing("age"),
