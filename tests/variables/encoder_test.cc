@@ -80,7 +80,8 @@ TEST(DLCatStrNominalEncoder, CopiesOwnTheirCodeTable) {
   EXPECT_EQ(assigned.Decode(0), "a");
   EXPECT_EQ(assigned.EncodeConst("old"), -1);
   EXPECT_EQ(assigned.GetNumOfCategories(), 3);
-  assigned = assigned;  // self-assignment keeps everything
+  const DLCatStrNominalEncoder& self = assigned;
+  assigned = self;  // self-assignment keeps everything
   EXPECT_EQ(assigned.Decode(1), "b");
 }
 

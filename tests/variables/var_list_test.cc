@@ -268,7 +268,8 @@ TEST(DLVarList, CopyAndAssignmentAreDeep) {
   EXPECT_EQ(assigned.FindVar("gone"), -1);
   EXPECT_EQ(assigned.GetTargetIndex(), 2);
   EXPECT_EQ(assigned.GetFreqWeightIndex(), 3);
-  assigned = assigned;
+  const DLVarList& self = assigned;
+  assigned = self;
   EXPECT_EQ(assigned.Size(), 4);
   static_cast<DLCatStrNominalEncoder*>(copy.GetEncoderAt(0))->Encode("z");
   EXPECT_EQ(assigned.GetVarAt(0)->GetNumOfCategories(), 2);

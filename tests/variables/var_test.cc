@@ -306,7 +306,8 @@ TEST(DLContVar, CopyAndAssignmentOwnTheirSets) {
   copy = bare;  // a source without encoder and set removes both
   EXPECT_EQ(copy.GetEncoder(), nullptr);
   EXPECT_EQ(copy.GetUserMissingInfo(), nullptr);
-  copy = copy;
+  const DLContVar& self = copy;
+  copy = self;
   EXPECT_EQ(copy.GetVarName(), "b");
 }
 
