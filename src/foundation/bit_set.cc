@@ -168,8 +168,22 @@ bool DLBitSet::RemoveElement(int id) {
   const std::uint32_t bit = BitOf(id);
   if ((word & bit) != 0) {
     word &= ~bit;
-    --mNumOfElements;
-    if (id == mFirst || id == mEnd - 1) UpdateEnds();
+    if (--mNumOfElements == 0) {
+      mFirst = 0;
+      mEnd = 0;
+    } else {
+      // The new bounds lie on the inner side of the removed one: scan from its word only.
+      if (id == mFirst) {
+        int w = id >> 5;
+        while (mWords[w] == 0) ++w;
+        mFirst = 32 * w + FirstPosition(mWords[w]);
+      }
+      if (id == mEnd - 1) {
+        int w = id >> 5;
+        while (mWords[w] == 0) --w;
+        mEnd = 32 * w + LastPosition(mWords[w]) + 1;
+      }
+    }
   }
   return true;
 }
