@@ -13,6 +13,7 @@ constexpr double kMax = std::numeric_limits<double>::max();
 
 TEST(DLNumericInterval, HalfOpenFormsReachTheLargestDouble) {
   DLNumericInterval above(5.0, false);
+  EXPECT_EQ(DLNumericInterval(5, false).GetRightEnd(), kMax);
   EXPECT_TRUE(above.Contains(5.0));
   EXPECT_TRUE(above.Contains(1e300));
   EXPECT_FALSE(above.Contains(4.999));
@@ -28,7 +29,7 @@ TEST(DLNumericInterval, HalfOpenFormsReachTheLargestDouble) {
 }
 
 TEST(DLNumericInterval, ReversedIntervalIsEmptyAndEndsAreStoredAnyway) {
-  DLNumericInterval reversed(3.0, 1.0);
+  DLNumericInterval reversed(3, 1);
   EXPECT_TRUE(reversed.IsEmpty());
   EXPECT_FALSE(reversed.Contains(2.0));
   EXPECT_FALSE(reversed.Contains(3.0));

@@ -5,6 +5,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 // A set of values that the host declares missing for one variable. A variable owns its set and
@@ -36,6 +37,13 @@ class DLNumericInterval {
   DLNumericInterval(double left, double right);
   // upTo false: [end, +infinity); upTo true: (-infinity, end].
   DLNumericInterval(double end, bool upTo);
+  // Other arithmetic ends, such as DLNumericInterval(3, 1), mean the two ends (without this,
+  // two ints would be ambiguous between the two constructors above).
+  template <class L, class R,
+            class = std::enable_if_t<std::is_arithmetic_v<L> && std::is_arithmetic_v<R> &&
+                                     !std::is_same_v<std::decay_t<R>, bool>>>
+  DLNumericInterval(L left, R right)
+      : DLNumericInterval(static_cast<double>(left), static_cast<double>(right)) {}
 
   // left <= x <= right; a NaN is never contained.
   bool Contains(double x) const;
