@@ -48,7 +48,7 @@ inline std::uint32_t PositionMask(int from, int to) {
 
 DLBitSet::DLBitSet(int capacity, const std::vector<int>* elements) : mCapacity(capacity) {
   if (capacity < 1) throw QXDecision::ConstructorException("DLBitSet", "capacity > 0");
-  mNumOfWords = (capacity + 31) / 32;
+  mNumOfWords = capacity / 32 + (capacity % 32 != 0 ? 1 : 0);  // no overflow near INT_MAX
   mBitsInLastWord = capacity % 32;
   mLastWordMask = mBitsInLastWord == 0 ? kAllOnes : kAllOnes << (32 - mBitsInLastWord);
   mWords.assign(static_cast<std::size_t>(mNumOfWords), 0u);
@@ -134,7 +134,7 @@ bool DLBitSet::GetElementID(int& id, bool restart) const {
     const std::uint32_t rest = w & (kAllOnes >> (mCursor.position - wordStart));
     if (rest == 0) {
       // No set bit left in this word: a single-step walk stops at `end` or at the next word.
-      PlaceCursor(std::min(wordStart + 32, mEnd));
+      PlaceCursor(mEnd - wordStart <= 32 ? mEnd : wordStart + 32);
       continue;
     }
     const int found = wordStart + FirstPosition(rest);
