@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -89,7 +90,9 @@ const char kSearchOptionsHelp[] =
 const char kOutputHelp[] =
     "Output:\n"
     "  --format table|csv|json   how results are printed (default table)\n"
-    "  --quiet              no progress on standard error\n";
+    "  --quiet              no progress on standard error\n"
+    "  --timings            report time and memory of reading, loading and searching on\n"
+    "                       standard error\n";
 
 const char kSearchHelp[] =
     "Usage: ruleweave search DATA.csv --target COL --response VALUE [OPTIONS]\n"
@@ -173,6 +176,7 @@ struct Options {
   DLParameters params;
   OutputFormat format = OutputFormat::kTable;
   bool quiet = false;
+  bool timings = false;
   std::string pmmlPath;
   int modelIndex = 1;
   std::string outputPath;
@@ -216,6 +220,7 @@ enum OptionId {
   kOptMaxCategories,
   kOptWriteCsv,
   kOptCustomers,
+  kOptTimings,
 };
 
 const option kColumnOptions[] = {
@@ -251,6 +256,7 @@ const option kSearchOptions[] = {
 const option kOutputOptions[] = {
     {"format", required_argument, nullptr, kOptFormat},
     {"quiet", no_argument, nullptr, kOptQuiet},
+    {"timings", no_argument, nullptr, kOptTimings},
     {"help", no_argument, nullptr, kOptHelp},
 };
 
@@ -433,6 +439,9 @@ Options ParseOptions(int argc, char** argv, const std::vector<std::vector<option
       case kOptQuiet:
         o.quiet = true;
         break;
+      case kOptTimings:
+        o.timings = true;
+        break;
       case kOptPmml:
         o.pmmlPath = arg;
         break;
@@ -499,6 +508,36 @@ class AtomicFile {
   std::ofstream mOut;
   bool mCommitted = false;
 };
+
+// Peak resident memory of the process so far in megabytes (Linux; -1 elsewhere).
+double PeakMemoryMb() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmHWM:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
+  }
+  return -1;
+}
+
+// Bytes the loaded data set holds per case: 8 for a continuous column, 4 for the weight, 1 for
+// a category code (4 with large categories).
+double DataSetBytesPerCase(const TablePlan& plan) {
+  double bytes = 0;
+  for (const ColumnPlan& column : plan.columns) {
+    if (column.kind == ColumnKind::kContinuous) {
+      bytes += 8;
+    } else if (column.kind == ColumnKind::kWeight) {
+      bytes += 4;
+    } else {
+      bytes += plan.largeCategories ? 4 : 1;
+    }
+  }
+  return bytes;
+}
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
 
 void Warn(const std::string& text) { std::cerr << "ruleweave: warning: " << text << '\n'; }
 
@@ -628,12 +667,15 @@ int SearchSource(const DataSource& source, Options& o) {
   if (!o.haveResponse) throw UsageError("search: --response VALUE is required");
   InterruptCancel cancel;
   ConsoleProgress progress(!o.quiet);
+  const auto start = std::chrono::steady_clock::now();
 
   LoadedTable table = PlanFile(source, o.columns, progress, cancel);
   for (const std::string& warning : table.plan.warnings) Warn(warning);
   const std::string response = CheckResponse(table.plan, o.response);
+  const double readSeconds = Seconds(start);
   table.vars = BuildVarList(table.plan);
   LoadData(source, o.columns, table, progress, cancel);
+  const double loadedMb = PeakMemoryMb();
 
   // Every predictor in file order, then the weight: that is how the views see the weights.
   std::vector<std::string> predictors;
@@ -654,6 +696,7 @@ int SearchSource(const DataSource& source, Options& o) {
   if (progress.Enabled()) o.params.SetProgressListener(&progress);
   o.params.SetCancelPointer(&cancel);
   progress.SetStage("searching");
+  const auto searchStart = std::chrono::steady_clock::now();
   std::vector<DLModel*> raw;
   const QXDecision::QXStatus status = algorithm->Run(o.params, *table.data, query, raw, nullptr);
   std::vector<std::unique_ptr<DLModel>> models;
@@ -662,6 +705,16 @@ int SearchSource(const DataSource& source, Options& o) {
   progress.Done();
   if (cancel.IsCancelled()) throw Cancelled{};
   CheckStatus(status, "the search failed");
+  if (o.timings) {
+    const double cases = table.data->GetNumOfCases();
+    std::fprintf(stderr,
+                 "timings: read and plan %.2f s (%lld rows), load %.2f s (%.0f cases), search "
+                 "%.2f s\nmemory: data set %.1f MB, peak after loading %.1f MB, peak after "
+                 "searching %.1f MB\n",
+                 readSeconds, static_cast<long long>(table.plan.rows), table.loadSeconds, cases,
+                 Seconds(searchStart), cases * DataSetBytesPerCase(table.plan) / (1024.0 * 1024.0),
+                 loadedMb, PeakMemoryMb());
+  }
 
   const int missingCode = table.data->GetMissingCategory();
   std::vector<ModelReport> reports;

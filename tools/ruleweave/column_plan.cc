@@ -103,10 +103,8 @@ std::vector<ColumnProfile> ProfileColumns(CsvReader& reader, const ColumnOptions
                  header[i] == options.target;
     ignored[i] = Contains(options.ignore, header[i]);
   }
-  bool anyRow = false;
   while (reader.NextRow()) {
     if (poll && reader.RowsRead() % kPollEvery == 0 && !poll(reader.RowsRead())) throw Cancelled{};
-    anyRow = true;
     const auto& fields = reader.Fields();
     for (std::size_t i = 0; i < n; ++i) {
       ColumnProfile& p = profiles[i];
@@ -135,13 +133,24 @@ std::vector<ColumnProfile> ProfileColumns(CsvReader& reader, const ColumnOptions
         }
       }
       if (p.capped) continue;
+      // Category codes are mostly small whole numbers: look those up in a table, not a hash.
+      int small = 0;
+      const bool isSmall = SmallCanonicalInt(field, small);
+      if (isSmall && p.smallIntEntry.empty()) p.smallIntEntry.assign(kSmallIntLimit, -1);
+      if (isSmall && p.smallIntEntry[static_cast<std::size_t>(small)] >= 0) {
+        ++p.counts[static_cast<std::size_t>(p.smallIntEntry[static_cast<std::size_t>(small)])];
+        continue;
+      }
       std::string key(field);
-      auto it = p.index.find(key);
+      auto it = isSmall ? p.index.end() : p.index.find(key);
       if (it != p.index.end()) {
         ++p.counts[it->second];
       } else if (!keepAll[i] && p.texts.size() >= distinctCap) {
         p.capped = true;
       } else {
+        if (isSmall) {
+          p.smallIntEntry[static_cast<std::size_t>(small)] = static_cast<int>(p.texts.size());
+        }
         p.index.emplace(key, p.texts.size());
         p.texts.push_back(std::move(key));
         p.counts.push_back(1);
@@ -149,7 +158,6 @@ std::vector<ColumnProfile> ProfileColumns(CsvReader& reader, const ColumnOptions
       }
     }
   }
-  (void)anyRow;
   if (poll && !poll(reader.RowsRead())) throw Cancelled{};
   return profiles;
 }

@@ -55,6 +55,7 @@ struct ColumnProfile {
   std::vector<std::int64_t> counts;
   std::vector<std::int64_t> firstLines;
   std::unordered_map<std::string, std::size_t> index;
+  std::vector<int> smallIntEntry;  // entry of each small canonical integer text, -1 if none
   bool capped = false;
 };
 

@@ -56,8 +56,9 @@ class CsvReader {
   std::int64_t BytesRead() const { return mBytesConsumed; }
 
  private:
-  // Parses one physical record into mData/mEnds; false at end of input.
+  // Parses one physical record into mFields; false at end of input.
   bool ParseRecord();
+  bool ParseSimpleLine();
   bool Fill();
   int Peek();
   int Get();
@@ -85,6 +86,12 @@ class CsvReader {
 // infinities, NaN or hexadecimal). Locale-independent.
 bool ParseNumber(std::string_view text, double& value);
 
+// Whole numbers 0 .. kSmallIntLimit-1 written without sign, blanks or leading zeros: the texts
+// that category codes usually are. Each such text is the only text of its number, so a table
+// indexed by the number can stand for a dictionary of texts.
+constexpr int kSmallIntLimit = 1024;
+bool SmallCanonicalInt(std::string_view text, int& value);
+
 // Shortest text that reads back as `value` ("3", "2.5", "1e+20").
 std::string FormatNumber(double value);
 
@@ -108,7 +115,13 @@ class MissingTokens {
 std::string QuoteField(std::string_view field, char delimiter);
 
 // Blanks (spaces and tabs) removed from both ends.
-std::string_view TrimBlanks(std::string_view text);
+inline std::string_view TrimBlanks(std::string_view text) {
+  std::size_t b = 0;
+  std::size_t e = text.size();
+  while (b < e && (text[b] == ' ' || text[b] == '\t')) ++b;
+  while (e > b && (text[e - 1] == ' ' || text[e - 1] == '\t')) --e;
+  return text.substr(b, e - b);
+}
 
 }  // namespace ruleweave_cli
 

@@ -167,7 +167,14 @@ std::unique_ptr<DLVarList> BuildVarList(const TablePlan& plan) {
 }
 
 RowCoder::RowCoder(const TablePlan& plan, DLVarList& vars, const ColumnOptions& options)
-    : mPlan(plan), mVars(vars), mOptions(options) {}
+    : mPlan(plan), mVars(vars), mOptions(options), mSmallCodes(plan.columns.size()) {
+  for (std::size_t i = 0; i < plan.columns.size(); ++i) {
+    const ColumnKind kind = plan.columns[i].kind;
+    if (kind == ColumnKind::kNominalNumeric || kind == ColumnKind::kOrdinalNumeric) {
+      mSmallCodes[i].assign(kSmallIntLimit, -1);
+    }
+  }
+}
 
 namespace {
 
@@ -242,6 +249,10 @@ void RowCoder::Code(const CsvReader& reader, QXCommon::Record& record) {
       case ColumnKind::kOrdinalNumeric:
         if (missing) {
           record[at] = -1;
+        } else if (int small = 0; SmallCanonicalInt(field, small)) {
+          int& code = mSmallCodes[i][static_cast<std::size_t>(small)];
+          if (code < 0) code = EncodeNumber(*mVars.GetVarAt(at), small);
+          record[at] = code;
         } else if (ParseNumber(field, number)) {
           record[at] = EncodeNumber(*mVars.GetVarAt(at), number);
         } else {

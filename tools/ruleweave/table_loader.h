@@ -88,6 +88,9 @@ class RowCoder {
   const TablePlan& mPlan;
   DLVarList& mVars;
   const ColumnOptions& mOptions;
+  // Per numeric categorical column, the code of each small canonical integer text met so far
+  // (-1: not yet asked), which spares most lookups in the encoder's dictionary.
+  std::vector<std::vector<int>> mSmallCodes;
 };
 
 // The library's record source over a delimited file. An error in the file does not travel
