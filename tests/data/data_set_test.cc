@@ -101,14 +101,19 @@ TEST_F(DataSetTest, LoadsAppendAndEveryColumnHoldsTheCases) {
 TEST_F(DataSetTest, NullShortAndUnusableWeightRecordsAreSkipped) {
   DLDataSet data(vars, false);
   const double inf = std::numeric_limits<double>::infinity();
-  VectorRecords rows({
-      std::vector<double>{0, 1.5, 1, 0}, std::nullopt,
-      std::vector<double>{0, 1.5, 1},  // one value short
-      std::vector<double>{1, 2.5, kMissing, 1}, std::vector<double>{1, 2.5, std::nan(""), 1},
-      std::vector<double>{1, 2.5, inf, 1}, std::vector<double>{1, 2.5, -1.0, 1},
-      std::vector<double>{1, 2.5, 2147483648.0, 1}, std::vector<double>{1, 2.5, 2147483647.0, 1},
-      std::vector<double>{2, 3.5, 2.7, 1, 99},  // longer records are fine
-  });
+  VectorRecords rows(
+      {
+          {0, 1.5, 1, 0},
+          {0, 1.5, 1},  // one value short
+          {1, 2.5, kMissing, 1},
+          {1, 2.5, std::nan(""), 1},
+          {1, 2.5, inf, 1},
+          {1, 2.5, -1.0, 1},
+          {1, 2.5, 2147483648.0, 1},
+          {1, 2.5, 2147483647.0, 1},
+          {2, 3.5, 2.7, 1, 99},  // longer records are fine
+      },
+      /*nullAt=*/{1});
   EXPECT_TRUE(data.InputData(rows, settings).IsOK());
   EXPECT_EQ(data.GetNumOfCases(), 3);
   const IDLAttribute* w = DLDataSetTestAccess::Attribute(data, 2);
@@ -131,7 +136,7 @@ TEST_F(DataSetTest, EveryRecordSkippedGives110011AndChangesNothing) {
   DLDataSet data(vars, false);
   VectorRecords some = Rows(MakeRows(2));
   ASSERT_TRUE(data.InputData(some, settings).IsOK());
-  VectorRecords skipped({std::nullopt, std::vector<double>{1, 2}});
+  VectorRecords skipped({std::vector<double>{1, 2}}, /*nullAt=*/{0});
   EXPECT_EQ(data.InputData(skipped, settings).GetErrorCode(), 110011);
   EXPECT_EQ(data.GetNumOfCases(), 2);
   EXPECT_EQ(ColumnLengths(data), (std::vector<int>{2, 2, 2, 2}));
@@ -226,9 +231,7 @@ TEST_F(DataSetTest, ProgressCountsAcceptedRecordsNotRecordsRead) {
   DLSettings reporting;
   reporting.SetProgressListener(&listener);
   const std::vector<std::vector<double>> plain = MakeRows(4);
-  std::vector<std::optional<std::vector<double>>> rows(plain.begin(), plain.end());
-  rows.insert(rows.begin() + 1, std::nullopt);
-  VectorRecords source(rows);
+  VectorRecords source(plain, /*nullAt=*/{1});
   ASSERT_TRUE(data.InputData(source, reporting).IsOK());
   EXPECT_EQ(listener.GetCases(), (std::vector<int>{1, 1, 2, 3, 4}));
 }

@@ -6,16 +6,16 @@ namespace data_testing {
 const QXCommon::Record* VectorRecords::Next() {
   ++mNextCalls;
   if (mThrowOnNext > 0 && mNextCalls == mThrowOnNext) throw HostFailure();
-  const std::optional<std::vector<double>>& row = mRows[mNext++];
-  if (!row) return nullptr;
-  mRecord.Resize(static_cast<int>(row->size()));
-  for (std::size_t i = 0; i < row->size(); ++i) mRecord[static_cast<int>(i)] = (*row)[i];
+  const int position = static_cast<int>(mNext++);
+  if (std::find(mNullAt.begin(), mNullAt.end(), position) != mNullAt.end()) return nullptr;
+  const std::vector<double>& row = mRows[mNextRow++];
+  mRecord.Resize(static_cast<int>(row.size()));
+  for (std::size_t i = 0; i < row.size(); ++i) mRecord[static_cast<int>(i)] = row[i];
   return &mRecord;
 }
 
 VectorRecords Rows(const std::vector<std::vector<double>>& rows, int throwOnNext) {
-  std::vector<std::optional<std::vector<double>>> all(rows.begin(), rows.end());
-  return VectorRecords(std::move(all), throwOnNext);
+  return VectorRecords(rows, {}, throwOnNext);
 }
 
 bool RecordingListener::OnProgress(ProgressReport* report) {

@@ -4,7 +4,7 @@
 #ifndef RULEWEAVE_TESTS_DATA_DATA_TESTING_H_
 #define RULEWEAVE_TESTS_DATA_DATA_TESTING_H_
 
-#include <optional>
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -29,25 +29,29 @@ struct HostFailure : std::runtime_error {
   HostFailure() : std::runtime_error("host failure") {}
 };
 
-// One record per row (std::nullopt rows are handed out as null records). The record object is
-// reused, as hosts may do. With throwOnNext = k > 0 the k-th Next() throws HostFailure.
+// One record per row, in order, with null records handed out at the positions (0-based, among
+// all records) listed in `nullAt`. The record object is reused, as hosts may do. With
+// throwOnNext = k > 0 the k-th Next() throws HostFailure.
 class VectorRecords : public QXCommon::RecordIterator {
  public:
-  explicit VectorRecords(std::vector<std::optional<std::vector<double>>> rows, int throwOnNext = 0)
-      : mRows(std::move(rows)), mThrowOnNext(throwOnNext) {}
-  bool HasNext() override { return mNext < mRows.size(); }
+  explicit VectorRecords(std::vector<std::vector<double>> rows, std::vector<int> nullAt = {},
+                         int throwOnNext = 0)
+      : mRows(std::move(rows)), mNullAt(std::move(nullAt)), mThrowOnNext(throwOnNext) {}
+  bool HasNext() override { return mNext < mRows.size() + mNullAt.size(); }
   const QXCommon::Record* Next() override;
   int GetNextCalls() const { return mNextCalls; }
 
  private:
-  std::vector<std::optional<std::vector<double>>> mRows;
+  std::vector<std::vector<double>> mRows;
+  std::vector<int> mNullAt;
   int mThrowOnNext;
-  std::size_t mNext = 0;
+  std::size_t mNext = 0;  // position among all records
+  std::size_t mNextRow = 0;
   int mNextCalls = 0;
   QXCommon::Record mRecord{0};
 };
 
-// Rows without null entries.
+// Rows without null records.
 VectorRecords Rows(const std::vector<std::vector<double>>& rows, int throwOnNext = 0);
 
 // Records the "cases" count and the elapsed time of every report; throws HostFailure on its
