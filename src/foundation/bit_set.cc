@@ -53,7 +53,7 @@ DLBitSet::DLBitSet(int capacity, const std::vector<int>* elements) : mCapacity(c
   mLastWordMask = mBitsInLastWord == 0 ? kAllOnes : kAllOnes << (32 - mBitsInLastWord);
   mWords.assign(static_cast<std::size_t>(mNumOfWords), 0u);
   if (elements != nullptr) AddElements(*elements);
-  PlaceCursor(mFirst);
+  mCursor = mFirst;
 }
 
 DLBitSet::DLBitSet(const DLBitSet& other) = default;
@@ -113,35 +113,33 @@ void DLBitSet::GetElementIDs(std::vector<int>& out) const {
   }
 }
 
-void DLBitSet::PlaceCursor(int position) const {
-  mCursor.word = position >> 5;
-  mCursor.position = position;
-  mCursor.mask = BitOf(position);
-}
-
 // Follows the cursor walk bit by bit in effect, but skips runs of clear bits inside a word with
-// one count-leading-zeros: the cursor ends where a single-step walk would have left it.
+// one count-leading-zeros: the cursor ends where a single-step walk would have left it. The
+// cursor is read and written once per call (locals inside, so the loop is not held back by
+// possible aliasing between the cursor and the words).
 bool DLBitSet::GetElementID(int& id, bool restart) const {
   if (mNumOfElements == 0) return false;
-  if (restart) PlaceCursor(mFirst);
-  while (mCursor.position < mEnd) {
-    const std::uint32_t w = mWords[mCursor.word];
-    const int wordStart = mCursor.word * 32;
-    if (w == 0) {
-      PlaceCursor(wordStart + 32);
-      continue;
+  int position = restart ? mFirst : mCursor;
+  const std::uint32_t* words = mWords.data();
+  const int end = mEnd;
+  while (position < end) {
+    const int word = position >> 5;
+    const int wordStart = word * 32;
+    const std::uint32_t rest = words[word] & (kAllOnes >> (position - wordStart));
+    if (rest != 0) {
+      const int found = wordStart + FirstPosition(rest);
+      mCursor = found + 1;
+      id = found;
+      return true;
     }
-    const std::uint32_t rest = w & (kAllOnes >> (mCursor.position - wordStart));
-    if (rest == 0) {
+    if (words[word] == 0) {
+      position = wordStart + 32;  // a zero word is skipped whole
+    } else {
       // No set bit left in this word: a single-step walk stops at `end` or at the next word.
-      PlaceCursor(mEnd - wordStart <= 32 ? mEnd : wordStart + 32);
-      continue;
+      position = end - wordStart <= 32 ? end : wordStart + 32;
     }
-    const int found = wordStart + FirstPosition(rest);
-    PlaceCursor(found + 1);
-    id = found;
-    return true;
   }
+  mCursor = position;
   return false;
 }
 

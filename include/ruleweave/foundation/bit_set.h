@@ -78,19 +78,11 @@ class DLBitSet {
   void Display(std::ostream& os) const;
 
  private:
-  // Iteration state of GetElementID: word index, element position and bit mask of the position.
-  struct Cursor {
-    int word = 0;
-    int position = 0;
-    std::uint32_t mask = 0;
-  };
-
   // Recomputes `first` and `end` from the words and the count.
   void UpdateEnds();
   // Masks the last word and recomputes the bounds after a word-wise pass (which keeps the count
   // itself, counting the bits it changes).
   void AfterWordPass();
-  void PlaceCursor(int position) const;
 
   std::vector<std::uint32_t> mWords;
   int mCapacity;
@@ -100,7 +92,9 @@ class DLBitSet {
   int mNumOfWords;
   int mBitsInLastWord;
   std::uint32_t mLastWordMask;
-  mutable Cursor mCursor;
+  // Iteration state of GetElementID: the position the next search starts from (its word and bit
+  // follow from it). Mutable: walking is a const operation.
+  mutable int mCursor = 0;
 };
 
 // New sets, owned (and deleted) by the caller; null when the capacities differ.
