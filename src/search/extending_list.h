@@ -69,6 +69,8 @@ class DLExtendingList {
   void Display(std::ostream& os) const;
 
  private:
+  friend class DLExtendingListTestAccess;
+
   const DLParameters* mParams;
   const DLDataQuery* mQuery;
   const IDLDataView* mView;

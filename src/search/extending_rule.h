@@ -63,6 +63,8 @@ class DLExtendingRule {
   void Display(std::ostream& os) const;
 
  private:
+  friend class DLExtendingRuleTestAccess;
+
   const DLParameters* mParams;
   const IDLDataView* mView;
   DLRuleCoverage mCoverage;
