@@ -13,7 +13,7 @@
 #include "data/data_views.h"
 #include "ruleweave/ruleweave.h"
 #include "search/extending_rule.h"
-#include "search/search_testing.h"
+#include "search_testing.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ruleweave/ruleweave.h"
-#include "search/search_testing.h"
+#include "search_testing.h"
 
 namespace {
 

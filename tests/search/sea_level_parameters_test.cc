@@ -11,7 +11,7 @@
 #include "data/data_views.h"
 #include "ruleweave/ruleweave.h"
 #include "search/attribute_measure.h"
-#include "search/search_testing.h"
+#include "search_testing.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Test helpers of the search tests.
-#include "search/search_testing.h"
+#include "search_testing.h"
 
 #include <gtest/gtest.h>
 
