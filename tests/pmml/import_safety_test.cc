@@ -144,6 +144,21 @@ TEST(PMMLImportSafety, ManyNamespaceDeclarationsAreRefused) {
   EXPECT_EQ(ImportCode(document), 110030);
 }
 
+TEST(PMMLImportSafety, RulesWithThousandsOfPredicatesAreRefused) {
+  // Checking a rule's fields for repeats grows with the square of its predicates.
+  std::string predicates;
+  for (int i = 0; i < 1001; ++i) {
+    predicates += R"(<SimplePredicate field="age" operator="isMissing"/>)";
+  }
+  std::string message;
+  EXPECT_EQ(ImportCode(import_fixtures::OneRuleDocument(
+                           "age", "<CompoundPredicate booleanOperator=\"and\">" + predicates +
+                                      "</CompoundPredicate>"),
+                       &message),
+            110030);
+  EXPECT_NE(message.find("more than 1000 predicates"), std::string::npos) << message;
+}
+
 TEST(PMMLImportSafety, OnlyUtf8IsRead) {
   std::string withNul = ValidDocument();
   withNul[50] = '\0';

@@ -18,6 +18,7 @@
 #include <libxml/tree.h>
 
 #include <cfloat>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -144,6 +145,10 @@ TestKind KindOfOperator(const std::string& op) {
   return TestKind::kUnknown;
 }
 
+// A rule tests each field once, so this is far above any real rule; it bounds the work of
+// checking a rule's fields for repeats.
+constexpr std::size_t kMaxTestsPerRule = 1000;
+
 bool IsPredicate(const xmlNode* node) {
   return IsElement(node, "SimplePredicate") || IsElement(node, "CompoundPredicate") ||
          IsElement(node, "SimpleSetPredicate") || IsElement(node, "True") ||
@@ -254,23 +259,24 @@ class DocumentReader {
       return rule;
     }
     std::vector<Test> tests;
-    if (!CollectTests(predicate, &tests, 0)) {
+    if (!CollectTests(predicate, &tests)) {
       rule->AddSplit(nullptr);
       return rule;
     }
-    // Group the tests by field, in order of each field's first test.
-    std::vector<std::string> fields;
-    for (const Test& test : tests) {
-      bool seen = false;
-      for (const std::string& field : fields) seen = seen || field == test.field;
-      if (!seen) fields.push_back(test.field);
+    if (tests.size() > kMaxTestsPerRule) {
+      throw ScorerException("a SimpleRule holds more than " + std::to_string(kMaxTestsPerRule) +
+                            " predicates" + LineOf(node));
     }
-    for (const std::string& field : fields) {
-      std::vector<const Test*> group;
-      for (const Test& test : tests) {
-        if (test.field == field) group.push_back(&test);
-      }
-      rule->AddSplit(MakeSplit(field, group, rule->GetNumOfSplits()));
+    // Group the tests by field, in order of each field's first test.
+    std::map<std::string, std::size_t> groupOfField;
+    std::vector<std::vector<const Test*>> groups;
+    for (const Test& test : tests) {
+      const auto found = groupOfField.emplace(test.field, groups.size());
+      if (found.second) groups.emplace_back();
+      groups[found.first->second].push_back(&test);
+    }
+    for (const std::vector<const Test*>& group : groups) {
+      rule->AddSplit(MakeSplit(group.front()->field, group, rule->GetNumOfSplits()));
     }
     return rule;
   }
@@ -295,8 +301,8 @@ class DocumentReader {
   }
 
   // Appends the tests of `node`; false when the predicate is not a conjunction of simple tests.
-  // Depth is bounded by the parser's nesting limit.
-  static bool CollectTests(const xmlNode* node, std::vector<Test>* tests, int depth) {
+  // The recursion is bounded by the parser's nesting limit.
+  static bool CollectTests(const xmlNode* node, std::vector<Test>* tests) {
     if (IsElement(node, "True")) return true;
     if (IsElement(node, "SimplePredicate")) {
       Test test;
@@ -331,27 +337,11 @@ class DocumentReader {
       GetAttribute(node, "booleanOperator", &op);
       if (op != "and") return false;
       for (const xmlNode* child = node->children; child != nullptr; child = child->next) {
-        if (IsPredicate(child) && !CollectTests(child, tests, depth + 1)) return false;
+        if (IsPredicate(child) && !CollectTests(child, tests)) return false;
       }
       return true;
     }
     return false;  // False
-  }
-
-  // Position of category `text` in the field's list: the exact text first, then, for a
-  // numeric field, the first category with the same number. -1 when there is none.
-  static int FindCategory(const ScoreDictVar& var, const std::string& text) {
-    const std::vector<std::string>& categories = var.GetCategories();
-    for (std::size_t i = 0; i < categories.size(); ++i) {
-      if (categories[i] == text) return static_cast<int>(i);
-    }
-    double number = 0;
-    if (var.GetDataType() == "string" || !ParseWholeNumber(text, &number)) return -1;
-    for (std::size_t i = 0; i < categories.size(); ++i) {
-      double other = 0;
-      if (ParseWholeNumber(categories[i], &other) && other == number) return static_cast<int>(i);
-    }
-    return -1;
   }
 
   std::unique_ptr<ScoreSplitVar> MakeSplit(const std::string& field,
@@ -429,9 +419,9 @@ class DocumentReader {
       auto split =
           std::make_unique<DiscreteSplit>(field, kOrdinal, position, var, std::move(values), true);
       const int last = static_cast<int>(var->GetCategories().size()) - 1;
-      const int start = low == nullptr ? 0 : (low->hasValue ? FindCategory(*var, low->value) : -1);
+      const int start = low == nullptr ? 0 : (low->hasValue ? var->FindCategory(low->value) : -1);
       const int end =
-          high == nullptr ? last : (high->hasValue ? FindCategory(*var, high->value) : -1);
+          high == nullptr ? last : (high->hasValue ? var->FindCategory(high->value) : -1);
       split->SetStartAndEnd(start, end, low == nullptr || low->kind == TestKind::kGreaterOrEqual,
                             high == nullptr || high->kind == TestKind::kLessOrEqual);
       return split;

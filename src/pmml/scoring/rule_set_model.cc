@@ -1,7 +1,28 @@
-// QXScore::RuleSetModel and SimpleRule: storage of the rule sets the reader builds.
+// QXScore::ScoreDictVar, RuleSetModel and SimpleRule: storage of what the reader builds.
 #include "pmml/scoring/rule_set_model.h"
 
+#include "pmml/scoring/number_text.h"
+
 namespace QXScore {
+
+void ScoreDictVar::AddCategory(std::string value) {
+  const int position = static_cast<int>(mCategories.size());
+  double number = 0;
+  if (mDataType != "string" && ParseWholeNumber(value, &number)) {
+    mPositionOfNumber.emplace(number, position);  // the first category of a number wins
+  }
+  mPositionOfText.emplace(value, position);
+  mCategories.push_back(std::move(value));
+}
+
+int ScoreDictVar::FindCategory(const std::string& text) const {
+  const auto exact = mPositionOfText.find(text);
+  if (exact != mPositionOfText.end()) return exact->second;
+  double number = 0;
+  if (mDataType == "string" || !ParseWholeNumber(text, &number)) return -1;
+  const auto same = mPositionOfNumber.find(number);
+  return same == mPositionOfNumber.end() ? -1 : same->second;
+}
 
 void SimpleRule::AddSplit(std::unique_ptr<ScoreSplitVar> split) {
   mSplitPointers.push_back(split.get());

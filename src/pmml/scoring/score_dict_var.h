@@ -2,6 +2,7 @@
 #ifndef RULEWEAVE_PMML_SCORING_SCORE_DICT_VAR_H_
 #define RULEWEAVE_PMML_SCORING_SCORE_DICT_VAR_H_
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,13 +24,19 @@ class ScoreDictVar {
   const std::string& GetDataType() const { return mDataType; }
   const std::vector<std::string>& GetCategories() const { return mCategories; }
   bool HasCategories() const { return !mCategories.empty(); }
-  void AddCategory(std::string value) { mCategories.push_back(std::move(value)); }
+  void AddCategory(std::string value);
+  // Position of category `text`: the first category with exactly that text, else, for a field
+  // whose data type is not "string", the first whose number equals the number `text` holds.
+  // -1 when there is none. Logarithmic in the number of categories.
+  int FindCategory(const std::string& text) const;
 
  private:
   std::string mName;
   ScoreMeasureLevel mLevel;
   std::string mDataType;
   std::vector<std::string> mCategories;
+  std::map<std::string, int> mPositionOfText;
+  std::map<double, int> mPositionOfNumber;
 };
 
 }  // namespace QXScore
