@@ -618,6 +618,39 @@ TEST(DLAlgorithm, ExportAndImportAreRefusedAfterAFailedRun) {
   EXPECT_EQ(imported, nullptr);
 }
 
+TEST(DLAlgorithm, ExportedModelReadsBackThroughTheAlgorithm) {
+  Table t;
+  FillColor(t);
+  auto data = t.Load();
+  ASSERT_TRUE(data);
+  DLParameters params;
+  DLDataQuery query = QueryFor({"color"});
+  SearchRun run;
+  ASSERT_TRUE(run.Go(params, *data, query).IsOK());
+  ASSERT_EQ(run.models.size(), 1u);
+  std::ostringstream out;
+  ASSERT_TRUE(run.algorithm->ExportModel(out, run.models[0], t.vars, nullptr).IsOK());
+  EXPECT_NE(out.str().find("RuleSetModel"), std::string::npos);
+  DLModel* imported = nullptr;
+  const QXDecision::QXStatus status =
+      run.algorithm->ImportModel(out.str().c_str(), t.vars, &imported);
+  ASSERT_TRUE(status.IsOK()) << status.GetErrorCode();
+  std::unique_ptr<DLModel> owned(imported);
+  ASSERT_NE(imported, nullptr);
+  ASSERT_EQ(imported->GetNumOfLists(), 1);
+  EXPECT_TRUE(*imported->GetList(0) == *run.models[0].GetList(0));
+}
+
+TEST(DLAlgorithm, DataSetWithoutCasesCannotBeSearched) {
+  Table t;
+  FillColor(t);
+  DLDataSet empty(t.vars, /*largeCategory=*/false);
+  DLDataQuery query = QueryFor({"color"});
+  SearchRun run;
+  EXPECT_EQ(run.Go(DLParameters(), empty, query).GetErrorCode(), 110018);
+  EXPECT_EQ(run.models.size(), 0u);
+}
+
 TEST(DLAlgorithm, VersionAndSettings) {
   DLSettings settings;
   DLFactory factory;
