@@ -85,15 +85,19 @@ DLMeasure* DLList::GetRemainderMeasure() const {
   return measure.release();
 }
 
+bool DLList::HoldsRule(const DLRule* r) const {
+  return std::any_of(mRules.begin(), mRules.end(), [r](const auto& own) { return own.get() == r; });
+}
+
 bool DLList::AddRule(DLRule* r) {
-  if (r == nullptr) return false;
+  if (r == nullptr || HoldsRule(r)) return false;
   mRules.emplace_back(r);
   mRefreshed = false;
   return true;
 }
 
 bool DLList::InsertRule(DLRule* r, int i) {
-  if (r == nullptr) return false;
+  if (r == nullptr || HoldsRule(r)) return false;
   if (i >= GetNumOfRules()) {
     mRules.emplace_back(r);
   } else {

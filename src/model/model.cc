@@ -78,8 +78,12 @@ void DLModel::CopyLists(std::vector<DLList*>& out) const {
   for (const auto& l : mLists) out.push_back(new DLList(*l));
 }
 
+bool DLModel::HoldsList(const DLList* l) const {
+  return std::any_of(mLists.begin(), mLists.end(), [l](const auto& own) { return own.get() == l; });
+}
+
 bool DLModel::AddList(DLList* l) {
-  if (l == nullptr) return false;
+  if (l == nullptr || HoldsList(l)) return false;
   mLists.emplace_back(l);
   if (mDataSet != nullptr) l->SetDataSet(*mDataSet);
   mRefreshed = false;
@@ -87,7 +91,7 @@ bool DLModel::AddList(DLList* l) {
 }
 
 bool DLModel::InsertList(DLList* l, int i) {
-  if (l == nullptr) return false;
+  if (l == nullptr || HoldsList(l)) return false;
   if (i >= GetNumOfLists()) {
     mLists.emplace_back(l);
   } else {

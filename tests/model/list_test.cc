@@ -260,6 +260,16 @@ TEST(DLList, EditsClearTheRefreshedFlagAndRefusalsChangeNothing) {
   EXPECT_EQ(list->GetRule(-1), nullptr);
 }
 
+TEST(DLList, TheSameRuleObjectIsTakenOnlyOnce) {
+  DLList list;
+  DLRule* r = RuleOf({Equal("c0", 0)});
+  ASSERT_TRUE(list.AddRule(r));
+  EXPECT_FALSE(list.AddRule(r));  // taking it twice would delete it twice
+  EXPECT_FALSE(list.InsertRule(r, 0));
+  EXPECT_EQ(list.GetNumOfRules(), 1);
+  EXPECT_TRUE(list.AddRule(RuleOf({Equal("c0", 0)})));  // an equal rule is fine
+}
+
 TEST(DLList, ConstructorRemovesRedundantSegments) {
   RandomTable table(TableSpec{});
   DLRule* rule = new DLRule(DLMeasure(3, 1), DLBitSet(table.NumCases()),

@@ -167,6 +167,15 @@ TEST_F(DLModelTest, EditsMarkOnlyTheModel) {
   EXPECT_EQ(model->GetNumOfLists(), 4);
 }
 
+TEST_F(DLModelTest, TheSameListObjectIsTakenOnlyOnce) {
+  DLModel model;
+  DLList* l = new DLList();
+  ASSERT_TRUE(model.AddList(l));
+  EXPECT_FALSE(model.AddList(l));
+  EXPECT_FALSE(model.InsertList(l, 0));
+  EXPECT_EQ(model.GetNumOfLists(), 1);
+}
+
 TEST_F(DLModelTest, RefreshFailsWhenAListRefuses) {
   std::unique_ptr<DLModel> model = TwoStages(nullptr);
   model->AddList(new DLList());  // no query: refuses to refresh

@@ -70,9 +70,10 @@ class DLList {
   bool IsEmpty() const { return mRules.empty(); }
 
   // Edits: each successful one clears the refreshed flag and recomputes nothing.
-  // Refused for null. No duplicate test.
+  // Refused for null and for a rule the list already holds (the very object: taking it twice
+  // would delete it twice). Equal rules are not refused.
   bool AddRule(DLRule* r);
-  // Refused for null. i >= GetNumOfRules() appends; a negative i inserts in front.
+  // Refusals as AddRule. i >= GetNumOfRules() appends; a negative i inserts in front.
   bool InsertRule(DLRule* r, int i);
   // Assigns *r to rule i, which keeps its label. Refused for null r, i out of range or *r equal
   // to rule i.
@@ -103,6 +104,8 @@ class DLList {
 
  private:
   bool HasRule(const DLRule& rule) const;
+  // Whether `r` is one of the list's own rule objects.
+  bool HoldsRule(const DLRule* r) const;
   // Replaces the rules by deep copies of `rules`.
   void AddRules(const std::vector<std::unique_ptr<DLRule>>& rules);
 

@@ -56,9 +56,10 @@ class DLModel {
   void CopyLists(std::vector<DLList*>& out) const;
 
   // Edits: each successful one marks the model (not its lists) as not refreshed.
-  // Refused for null. The list gets the model's data set when the model has one.
+  // Refused for null and for a list the model already holds (the very object: taking it twice
+  // would delete it twice). The list gets the model's data set when the model has one.
   bool AddList(DLList* l);
-  // Refused for null. i >= GetNumOfLists() appends; a negative i inserts in front.
+  // Refusals as AddList. i >= GetNumOfLists() appends; a negative i inserts in front.
   bool InsertList(DLList* l, int i);
   // Assigns *l to list i. Refused for null l, i out of range, or *l equal to list i.
   bool SetList(DLList* l, int i);
@@ -87,6 +88,8 @@ class DLModel {
   void Display(std::ostream& os) const;
 
  private:
+  // Whether `l` is one of the model's own list objects.
+  bool HoldsList(const DLList* l) const;
   static void DoCopyLists(std::vector<std::unique_ptr<DLList>>& target,
                           const std::vector<std::unique_ptr<DLList>>& source);
 
