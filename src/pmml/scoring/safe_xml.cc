@@ -201,10 +201,13 @@ XmlDocPtr ParseXmlSafely(std::string_view document, const XmlLimits& limits) {
   ParseGuard guard;
   guard.limits = &limits;
   ctxt->_private = &guard;
-  // Options first: xmlCtxtUseOptions rewrites some handlers.
+  // Options first: xmlCtxtUseOptions rewrites some handlers. XML_PARSE_HUGE lifts libxml2's own
+  // 10 MB limits on one text node and on look-ahead (which refuse documents well inside the
+  // size bound); the bounds above and the hooks below take their place. No option asks for
+  // a DTD, entity substitution or XInclude.
   xmlCtxtUseOptions(ctxt.get(), XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOCDATA |
                                     XML_PARSE_IGNORE_ENC | XML_PARSE_NOERROR | XML_PARSE_NOWARNING |
-                                    XML_PARSE_COMPACT);
+                                    XML_PARSE_COMPACT | XML_PARSE_HUGE);
   xmlSAXHandler* sax = ctxt->sax;
   sax->internalSubset = OnInternalSubset;
   sax->externalSubset = OnExternalSubset;
