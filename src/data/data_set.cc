@@ -118,7 +118,8 @@ QXDecision::QXStatus DLDataSet::InputRecord(const QXCommon::Record* record, bool
   for (int i = 0; i < n; ++i) {
     if (!mAttributes[static_cast<std::size_t>(i)]->AddValue(values[i])) {
       // The value is stored as the missing code, so the record stays whole.
-      if (IDLVar* var = mVars.GetVarAt(i)) var->SetVarRole(IDLVar::kUnused);
+      // The column's variable is the list's variable at position i.
+      mAttributes[static_cast<std::size_t>(i)]->GetVar()->SetVarRole(IDLVar::kUnused);
       status = QXStatus(110022, true);
     }
   }

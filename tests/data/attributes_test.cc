@@ -33,6 +33,12 @@ std::vector<int> Elements(const DLBitSet& s) {
   return out;
 }
 
+// Memory per case: one byte for categorical and binned codes (four with large categories), eight
+// for a continuous value, four for a weight.
+static_assert(sizeof(DLAttribute<1, 2>::Element) == 1 && sizeof(DLAttribute<1, 3>::Element) == 1);
+static_assert(sizeof(DLAttribute<2, 2>::Element) == 4 && sizeof(DLAttribute<2, 3>::Element) == 4);
+static_assert(sizeof(DLAttribute<0, 0>::Element) == 8 && sizeof(DLAttribute<0, 4>::Element) == 4);
+
 TEST(DLAttribute, KindsAndMissingCodes) {
   DLCatVar var = MakeCatVar();
   DLAttribute<0, 0> cont(var, false);
