@@ -10,9 +10,13 @@
 #include "../testing/model_table.h"
 #include "data/data_views.h"
 #include "ruleweave/data/data_query.h"
+#include "ruleweave/data/data_set.h"
 #include "ruleweave/foundation/exceptions.h"
+#include "ruleweave/foundation/record.h"
 #include "ruleweave/model/segment.h"
 #include "ruleweave/search/parameters.h"
+#include "ruleweave/search/settings.h"
+#include "ruleweave/variables/var_list.h"
 #include "search/attribute_measure.h"
 #include "search/list_coverage.h"
 #include "search/rule_coverage.h"
@@ -117,6 +121,58 @@ TEST(DLRuleCoverage, AttributeMeasureEqualsSplitAndMeasureWithLargeCategories) {
   CheckAttributeMeasures(spec, /*encoded=*/true);
   spec.weighted = true;
   CheckAttributeMeasures(spec, /*encoded=*/false);
+}
+
+// Records from a fixed table of codes, for a data set built by hand.
+class RowRecords : public QXCommon::RecordIterator {
+ public:
+  explicit RowRecords(const std::vector<std::vector<double>>& rows) {
+    for (const auto& row : rows) {
+      QXCommon::Record r(static_cast<int>(row.size()));
+      for (std::size_t i = 0; i < row.size(); ++i) r[static_cast<int>(i)] = row[i];
+      mRows.push_back(r);
+    }
+  }
+  bool HasNext() override { return mNext < mRows.size(); }
+  const QXCommon::Record* Next() override { return &mRows[mNext++]; }
+
+ private:
+  std::vector<QXCommon::Record> mRows;
+  std::size_t mNext = 0;
+};
+
+TEST(DLRuleCoverage, AttributeMeasureCodesAStringResponseAsTheViewDoes) {
+  DLVarList vars;
+  ASSERT_GE(vars.AddCatVar("c", "", std::vector<double>{0, 1, 2}, true, IDLVar::kPredictor,
+                           IDLVar::kInteger),
+            0);
+  ASSERT_GE(vars.AddCatVar("y", "", std::vector<std::string>{"no", "yes"}, true, IDLVar::kTarget),
+            0);
+  DLDataSet data(vars, false);
+  // c, y (codes): "yes" is code 1.
+  RowRecords rows({{0, 1}, {0, 0}, {1, 1}, {1, 1}, {2, 0}, {-1, 1}, {2, 1}, {-1, 0}});
+  DLSettings settings;
+  ASSERT_TRUE(data.InputData(rows, settings).IsOK());
+  DLBitSet all = All(data.GetNumOfCases());
+
+  const DLDataQuery yes(nullptr, {"c"}, "y", "yes");
+  DLRawDataView view(data, yes);
+  DLRuleCoverage coverage(view, all);
+  std::unique_ptr<DLAttributeMeasure> am(coverage.GetAttributeMeasure("c"));
+  ASSERT_NE(am, nullptr);
+  ExpectSplitAndMeasure(view, all, "c", *am);
+  EXPECT_EQ(am->GetMeasure(1)->GetResponse(), 2);
+  EXPECT_EQ(am->GetMissingMeasure()->GetCoverage(), 2);
+  EXPECT_EQ(am->GetMissingMeasure()->GetResponse(), 1);
+
+  // A response value the target has never seen responds nowhere.
+  const DLDataQuery maybe(nullptr, {"c"}, "y", "maybe");
+  DLRawDataView maybeView(data, maybe);
+  DLRuleCoverage maybeCoverage(maybeView, all);
+  std::unique_ptr<DLAttributeMeasure> none(maybeCoverage.GetAttributeMeasure("c"));
+  ASSERT_NE(none, nullptr);
+  EXPECT_EQ(none->TotalMeasure(true).GetResponse(), 0);
+  EXPECT_EQ(none->TotalMeasure(true).GetCoverage(), 8);
 }
 
 TEST(DLRuleCoverage, AttributeMeasureIsNullWhereItDoesNotApply) {
