@@ -55,7 +55,7 @@ void DLSeaLevelParameters::Display(std::ostream& os) const {
 }
 
 DLSegmentGenerator::DLSegmentGenerator(const DLParameters& params, const IDLDataView& view)
-    : mParams(&params), mView(&view), mSeaLevel(params), mSeaLevelValue(0.0) {}
+    : mView(&view), mSeaLevel(params), mSeaLevelValue(0.0) {}
 
 namespace {
 

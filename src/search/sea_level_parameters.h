@@ -53,7 +53,7 @@ class DLSegmentGenerator {
  public:
   using Segments = std::vector<std::unique_ptr<DLExtendingSegment>>;
 
-  // Borrows the parameters and the view for its lifetime.
+  // Reads its knobs from the parameters once; borrows the view for its lifetime.
   DLSegmentGenerator(const DLParameters& params, const IDLDataView& view);
 
   // Appends to `out` the candidates of predictor `index` (position in the view's variable list)
@@ -72,7 +72,6 @@ class DLSegmentGenerator {
   void Offer(const DLExtendingSegment& s, Segments& result) const;
   double CategoryProbability(int k) const;
 
-  const DLParameters* mParams;
   const IDLDataView* mView;
   DLSeaLevelParameters mSeaLevel;
   double mSeaLevelValue;
