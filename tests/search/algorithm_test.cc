@@ -262,6 +262,13 @@ TEST(DLAlgorithm, ListWidthKeepsOneListPerAlternativeRule) {
   EXPECT_EQ(DisplayOf(run.models[0]), OneRuleList(0, "Prob: 0.9\tCover: 50\tFreq: 45", "g = 0"));
   EXPECT_EQ(DisplayOf(run.models[1]), OneRuleList(0, "Prob: 0.7\tCover: 50\tFreq: 35", "g = 1"));
   EXPECT_EQ(DisplayOf(run.models[2]), OneRuleList(0, "Prob: 0.5\tCover: 50\tFreq: 25", "g = 2"));
+
+  // With list width 2 the third rule is dropped with the list it came from.
+  params.SetListWidth(2);
+  SearchRun narrow;
+  ASSERT_TRUE(narrow.Go(params, *data, query).IsOK());
+  ASSERT_EQ(narrow.models.size(), 2u);
+  EXPECT_EQ(DisplayOf(narrow.models[1]), OneRuleList(0, "Prob: 0.7\tCover: 50\tFreq: 35", "g = 1"));
 }
 
 TEST(DLAlgorithm, RuleDepthTwoCombinesTwoPredictors) {
