@@ -132,12 +132,14 @@ void DLRule::ClearMeasure() {
 
 void DLRule::RefreshMeasure(const IDLDataView& view, const DLBitSet& caseSpace) {
   if (mRefreshed) return;
-  DLRuleCoverage coverage(view, caseSpace);
+  // The segments narrow the set one after the other; only the final set is measured, which is
+  // what measuring after every segment would end with.
+  DLRuleCoverage coverage(view, caseSpace, DLRuleCoverage::Deferred());
   for (const auto& s : mSegments) {
-    // An empty covered set refuses further segments, which is what we want.
-    if (coverage.GetCoveredCases().IsEmpty()) break;
-    coverage.AddSegment(*s);
+    if (coverage.GetCoveredCases().IsEmpty()) break;  // nothing left to narrow
+    coverage.Restrict(*s);
   }
+  coverage.Remeasure();
   auto covered = std::make_unique<DLBitSet>(coverage.GetCoveredCases());
   mMeasure = coverage.GetMeasure();
   mCoverage = std::move(covered);

@@ -200,17 +200,24 @@ void InterfaceSplit(const DLBitSet& covered, const IDLAttribute* attr, const IDL
   *result.GetMissingMeasure() = ToMeasure(sums[static_cast<std::size_t>(n)]);
 }
 
-}  // namespace
-
-DLRuleCoverage::DLRuleCoverage(const IDLDataView& view, const DLBitSet& coveredCases)
-    : mView(&view), mCovered(coveredCases) {
+const DLBitSet& CheckedCases(const IDLDataView& view, const DLBitSet& coveredCases) {
   if (view.GetNumOfCases() <= 0 || coveredCases.GetCapacity() != view.GetNumOfCases()) {
     throw QXDecision::ConstructorException(
         "DLRuleCoverage",
         "dataview.NumOfCases > 0 && coveredCases.Capacity == dataview.NumOfCases");
   }
+  return coveredCases;
+}
+
+}  // namespace
+
+DLRuleCoverage::DLRuleCoverage(const IDLDataView& view, const DLBitSet& coveredCases)
+    : mView(&view), mCovered(CheckedCases(view, coveredCases)) {
   Remeasure();
 }
+
+DLRuleCoverage::DLRuleCoverage(const IDLDataView& view, const DLBitSet& coveredCases, Deferred)
+    : mView(&view), mCovered(CheckedCases(view, coveredCases)) {}
 
 DLRuleCoverage& DLRuleCoverage::operator=(const DLRuleCoverage& other) {
   if (this == &other || mView != other.mView) return *this;
@@ -237,6 +244,12 @@ bool DLRuleCoverage::AddRange(std::string const& name, double left, double right
 }
 
 bool DLRuleCoverage::AddSegment(DLSegment const& segment) {
+  if (!Restrict(segment)) return false;
+  Remeasure();
+  return true;
+}
+
+bool DLRuleCoverage::Restrict(DLSegment const& segment) {
   if (mCovered.IsEmpty()) return false;
   const IDLAttribute* attr = mView->GetAttribute(segment.GetAttrName());
   if (attr == nullptr) return false;
@@ -266,7 +279,6 @@ bool DLRuleCoverage::AddSegment(DLSegment const& segment) {
     default:
       break;
   }
-  Remeasure();
   return true;
 }
 

@@ -21,6 +21,10 @@ class DLRuleCoverage {
   // ("DLRuleCoverage", "dataview.NumOfCases > 0 && coveredCases.Capacity == dataview.NumOfCases")
   // when the view has no cases or the capacity differs from its number of cases.
   DLRuleCoverage(const IDLDataView& view, const DLBitSet& coveredCases);
+  // As above, but the measure stays (0, 0) until Remeasure: for a caller that narrows the set by
+  // several segments (Restrict) and reads the measure only at the end.
+  struct Deferred {};
+  DLRuleCoverage(const IDLDataView& view, const DLBitSet& coveredCases, Deferred);
   DLRuleCoverage(const DLRuleCoverage& other) = default;
   DLRuleCoverage& operator=(const DLRuleCoverage& other);
 
@@ -36,6 +40,11 @@ class DLRuleCoverage {
   // Keeps the cases the segment admits (see DLSegment) and re-measures. False, and no change,
   // when the covered set is empty or the view has no attribute of the segment's name.
   bool AddSegment(DLSegment const& segment);
+  // AddSegment without the re-measuring (same refusals); call Remeasure before reading the
+  // measure.
+  bool Restrict(DLSegment const& segment);
+  // Measures the covered cases through the view.
+  void Remeasure();
   // The covered cases measured per category code of attribute `name` (and for its missing code),
   // in one pass over the covered cases; a new object the caller deletes. Null for an empty name,
   // an attribute the view lacks, one whose variable is not a predictor, one that is not
@@ -44,8 +53,6 @@ class DLRuleCoverage {
   DLAttributeMeasure* GetAttributeMeasure(std::string const& name) const;
 
  private:
-  void Remeasure();
-
   const IDLDataView* mView;
   DLBitSet mCovered;
   DLMeasure mMeasure;
