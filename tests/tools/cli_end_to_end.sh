@@ -174,7 +174,7 @@ contains demo demo.out "Model 1: target responded = yes, 4000 cases"
 # The demo's rules overlap (a later rule may hold cases an earlier one took), so first-hit
 # measuring is checked here too, along with a PMML round trip of an ordinal string column.
 run demo_search 0 search demo.csv --target responded --response yes --ignore customer_id \
-  --ordinal education --levels 'education=basic|secondary|higher' --bins 10 --min-group 50 \
+  --ordinal education --levels 'education=basic|secondary|higher' --bins 10 --min-group 100 \
   --pmml demo.pmml --format csv --quiet
 run demo_score 0 score demo.pmml demo.csv --format csv --output demo_scored.csv --quiet
 grep '^1,' demo_search.out >demo_search.model1

@@ -160,12 +160,15 @@ const char kDemoHelp[] =
     "every time) for the groups that responded best, and prints the result. It runs\n"
     "  ruleweave search demo.csv --target responded --response yes --ignore customer_id \\\n"
     "      --ordinal education --levels 'education=basic|secondary|higher' --bins 10 \\\n"
-    "      --min-group 50\n"
+    "      --min-group 100\n"
     "\n"
     "  --write-csv FILE     write the demo table to FILE as well, to try other commands on\n"
     "  --customers N        size of the table (default 4000)\n"
     "  --pmml FILE, --model K, and the search and output options of `ruleweave search`\n"
-    "\n";
+    "\n"
+    "Examples:\n"
+    "  ruleweave demo\n"
+    "  ruleweave demo --write-csv customers.csv --pmml demo.pmml\n";
 
 // ---------------------------------------------------------------------------------------------
 // Options.
@@ -788,9 +791,9 @@ int RunDemo(int argc, char** argv) {
       {"customers", required_argument, nullptr, kOptCustomers},
   };
   // The demo's own defaults come first so that the user's options override them: coarser bins
-  // and a smallest group of 50 customers keep the rules readable.
+  // and a smallest group of 100 customers keep the rules readable.
   std::vector<char*> args = {argv[0]};
-  std::string defaults[] = {"--bins", "10", "--min-group", "50"};
+  std::string defaults[] = {"--bins", "10", "--min-group", "100"};
   for (std::string& d : defaults) args.push_back(d.data());
   for (int i = 1; i < argc; ++i) args.push_back(argv[i]);
   args.push_back(nullptr);
@@ -801,7 +804,7 @@ int RunDemo(int argc, char** argv) {
                     std::vector<option>(std::begin(demoOnly), std::end(demoOnly))},
                    help);
   if (help) {
-    std::cout << kDemoHelp << kSearchOptionsHelp << '\n' << kOutputHelp;
+    std::cout << kDemoHelp << '\n' << kSearchOptionsHelp << '\n' << kOutputHelp;
     return kExitOk;
   }
   if (!o.positional.empty()) throw UsageError("demo: takes no file argument");
@@ -823,7 +826,7 @@ int RunDemo(int argc, char** argv) {
     std::cout << "Demo: " << o.customers
               << " customers of a mail campaign; which groups responded best?\n"
               << "(ruleweave search demo.csv --target responded --response yes --ignore "
-                 "customer_id --ordinal education --bins 10 --min-group 50)\n\n";
+                 "customer_id --ordinal education --bins 10 --min-group 100)\n\n";
   }
   return SearchSource(DataSource::Text("demo.csv", std::move(text)), o);
 }
