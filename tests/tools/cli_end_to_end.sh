@@ -194,10 +194,16 @@ awk 'BEGIN {
   }
 }' >big.csv
 set -m  # background jobs get their own process group and keep SIGINT
-"$RW" search big.csv --target y --response a --pmml big.pmml --quiet >sigint.out 2>sigint.err &
+# --progress writes the stage to the error file, so the signal can wait for the search to run.
+"$RW" search big.csv --target y --response a --list-width 10 --rule-width 10 --pmml big.pmml \
+  --progress >sigint.out 2>sigint.err &
 pid=$!
-sleep 1.5
-if kill -0 "$pid" 2>/dev/null; then
+for _ in $(seq 600); do
+  grep -q searching sigint.err 2>/dev/null && break
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+if kill -0 "$pid" 2>/dev/null && grep -q searching sigint.err; then
   kill -INT "$pid"
   wait "$pid"
   status=$?
@@ -207,7 +213,7 @@ if kill -0 "$pid" 2>/dev/null; then
   ls big.pmml.tmp* >/dev/null 2>&1 && fail "sigint: a temporary file was left behind"
 else
   wait "$pid"
-  fail "sigint: the search ended before the signal was sent (make big.csv larger)"
+  fail "sigint: the search ended before the signal could be sent"
 fi
 set +m
 

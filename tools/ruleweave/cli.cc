@@ -92,6 +92,7 @@ const char kOutputHelp[] =
     "Output:\n"
     "  --format table|csv|json   how results are printed (default table)\n"
     "  --quiet              no progress on standard error\n"
+    "  --progress           progress even when standard error is not a terminal\n"
     "  --timings            report time and memory of reading, loading and searching on\n"
     "                       standard error\n";
 
@@ -181,6 +182,7 @@ struct Options {
   OutputFormat format = OutputFormat::kTable;
   bool quiet = false;
   bool timings = false;
+  bool progressAlways = false;
   std::string pmmlPath;
   int modelIndex = 1;
   std::string outputPath;
@@ -225,6 +227,7 @@ enum OptionId {
   kOptWriteCsv,
   kOptCustomers,
   kOptTimings,
+  kOptProgress,
 };
 
 const option kColumnOptions[] = {
@@ -261,6 +264,7 @@ const option kOutputOptions[] = {
     {"format", required_argument, nullptr, kOptFormat},
     {"quiet", no_argument, nullptr, kOptQuiet},
     {"timings", no_argument, nullptr, kOptTimings},
+    {"progress", no_argument, nullptr, kOptProgress},
     {"help", no_argument, nullptr, kOptHelp},
 };
 
@@ -445,6 +449,9 @@ Options ParseOptions(int argc, char** argv, const std::vector<std::vector<option
         break;
       case kOptTimings:
         o.timings = true;
+        break;
+      case kOptProgress:
+        o.progressAlways = true;
         break;
       case kOptPmml:
         o.pmmlPath = arg;
@@ -678,7 +685,7 @@ int SearchSource(const DataSource& source, Options& o) {
   if (o.columns.target.empty()) throw UsageError("search: --target COL is required");
   if (!o.haveResponse) throw UsageError("search: --response VALUE is required");
   InterruptCancel cancel;
-  ConsoleProgress progress(!o.quiet);
+  ConsoleProgress progress(!o.quiet, o.progressAlways);
   const auto start = std::chrono::steady_clock::now();
 
   LoadedTable table = PlanFile(source, o.columns, progress, cancel);
@@ -972,7 +979,7 @@ int RunScore(int argc, char** argv) {
   const std::string modelPath = o.positional[0];
   const DataSource source = DataSource::File(o.positional[1]);
   InterruptCancel cancel;
-  ConsoleProgress progress(!o.quiet);
+  ConsoleProgress progress(!o.quiet, o.progressAlways);
 
   const std::string document = ReadWholeFile(modelPath);
   std::vector<PmmlField> fields;
@@ -1115,7 +1122,7 @@ int RunDescribe(int argc, char** argv) {
   }
   const DataSource source = DataSource::File(o.positional[0]);
   InterruptCancel cancel;
-  ConsoleProgress progress(!o.quiet);
+  ConsoleProgress progress(!o.quiet, o.progressAlways);
   std::unique_ptr<std::istream> in = source.Open();
   CsvReader reader(*in, source.Name(), o.columns.delimiter);
   reader.ReadHeader();

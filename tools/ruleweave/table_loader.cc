@@ -60,8 +60,8 @@ InterruptCancel::InterruptCancel() {
 
 bool InterruptCancel::IsCancelled() { return gInterrupted != 0; }
 
-ConsoleProgress::ConsoleProgress(bool enabled)
-    : mEnabled(enabled && isatty(STDERR_FILENO) == 1),
+ConsoleProgress::ConsoleProgress(bool enabled, bool always)
+    : mEnabled(enabled && (always || isatty(STDERR_FILENO) == 1)),
       mStart(std::chrono::steady_clock::now()),
       mLastShown(mStart) {}
 
@@ -97,8 +97,8 @@ bool ConsoleProgress::OnProgress(ProgressReport* report) {
   const int rules = report->DiscreteMeasure("rules");
   const int candidates = report->DiscreteMeasure("candidates");
   if (cases >= 0) text += " " + std::to_string(cases) + " cases";
-  if (rules >= 0) text += " " + std::to_string(rules) + " rules";
-  if (candidates >= 0) text += " " + std::to_string(candidates) + " candidate rules";
+  if (rules >= 0) text += " rules " + std::to_string(rules);
+  if (candidates >= 0) text += " candidates " + std::to_string(candidates);
   Show(text, true);
   return true;
 }

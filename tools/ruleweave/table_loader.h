@@ -48,7 +48,8 @@ class InterruptCancel : public QXQueryCancel {
 // terminal and not silenced. Throttled to a few updates a second.
 class ConsoleProgress : public ProgressListener {
  public:
-  explicit ConsoleProgress(bool enabled);
+  // `always`: also when standard error is not a terminal.
+  explicit ConsoleProgress(bool enabled, bool always = false);
   ~ConsoleProgress() override;
   bool Enabled() const { return mEnabled; }
 
