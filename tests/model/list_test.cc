@@ -353,7 +353,14 @@ TEST(DLList, RefreshOnAViewWithoutCasesThrows) {
   list.SetDataSet(empty);
   list.SetDataQuery(query);
   list.AddRule(new DLRule());
-  EXPECT_THROW(list.RefreshMeasure(nullptr), QXDecision::ConstructorException);
+  try {
+    list.RefreshMeasure(nullptr);
+    FAIL() << "no exception";
+  } catch (const QXDecision::ConstructorException& e) {
+    EXPECT_EQ(e.GetMessage(),
+              "CANNOT CREATE OBJECT of DLDataView:\nPre-condition is not satisfied: ( "
+              "dataset.NumOfCases > 0 )");
+  }
   EXPECT_FALSE(list.IsRefreshed());
 }
 

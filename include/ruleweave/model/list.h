@@ -89,8 +89,10 @@ class DLList {
   // False, and no change, without a data set or query or when the capacity of `caseSpace`
   // differs from the data set's number of cases. A refreshed list answers true at once and does
   // not look at `caseSpace`: call ClearMeasure first to re-measure on another case space.
-  // Throws QXDecision::ConstructorException("DLListCoverage", "dataview.NumOfCases > 0") and the
-  // view's construction exceptions; the list is then not refreshed.
+  // Throws QXDecision::ConstructorException when no raw data view can be built on the data set
+  // and query (the view is made first, so a data set without cases gives ("DLDataView",
+  // "dataset.NumOfCases > 0")); the case space is then already stored and the list stays not
+  // refreshed.
   bool RefreshMeasure(const DLBitSet* caseSpace);
 
   // Same number of rules and every rule of this list equals some rule of `other`; order,
