@@ -83,6 +83,11 @@ TXT
 head -7 describe.out >describe.head
 diff describe.expected describe.head >/dev/null || { fail "describe: unexpected text"; diff describe.expected describe.head | head; }
 contains describe describe.out "bought: nominal string, target, 2 distinct, 0 missing"
+run describe_csv 0 describe small.csv --format csv --quiet --max-categories 2
+contains describe_csv describe_csv.out 'region,nominal string,predictor,4,0,,,"north (100), west (100), ... 2 more"'
+contains describe_csv describe_csv.out "age,continuous,predictor,51,0,20,70,"
+run describe_json 0 describe small.csv --format json --quiet --ordinal region
+contains describe_json describe_json.out '{"name": "region", "kind": "ordinal string", "role": "predictor", "distinct": "4", "missing": 0, "categories": [{"value": "north", "count": 100}'
 
 # --- search: table and PMML
 run search 0 search small.csv --target bought --response yes --ignore id --bins 10 \
