@@ -950,7 +950,9 @@ std::unique_ptr<DLModel> MeasureOn(const DLModel& imported, const DLDataSet& dat
   }
   auto model = std::make_unique<DLModel>(data, lists);
   model->ClearMeasure();
-  model->RefreshMeasure();
+  if (!model->RefreshMeasure()) {
+    throw LibraryError("the model could not be measured on the data", QXDecision::QXStatus());
+  }
   return model;
 }
 

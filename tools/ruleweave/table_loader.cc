@@ -70,6 +70,7 @@ ConsoleProgress::~ConsoleProgress() { Done(); }
 void ConsoleProgress::SetStage(const std::string& stage) {
   mStage = stage;
   mStart = std::chrono::steady_clock::now();
+  Show(stage + ":", true);
 }
 
 void ConsoleProgress::Show(const std::string& text, bool force) {
