@@ -23,11 +23,11 @@
 #include "ruleweave/data/data_view.h"
 
 // model
-#include "ruleweave/model/measure.h"
-#include "ruleweave/model/segment.h"
-#include "ruleweave/model/rule.h"
 #include "ruleweave/model/list.h"
+#include "ruleweave/model/measure.h"
 #include "ruleweave/model/model.h"
+#include "ruleweave/model/rule.h"
+#include "ruleweave/model/segment.h"
 
 // search
 #include "ruleweave/search/algorithm.h"
