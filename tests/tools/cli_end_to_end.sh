@@ -163,6 +163,9 @@ run library_status 2 search small.csv --target bought --response yes --bins 300 
 contains library_status library_status.err "library status 110018"
 run no_dir 1 search small.csv --target bought --response yes --pmml no/such/dir/m.pmml --quiet
 contains no_dir no_dir.err "no/such/dir/m.pmml: cannot create the output file"
+printf 'a\tb\n1\t"x\ty"\n' >tabs.tsv
+run tabs 0 describe tabs.tsv --delimiter tab --quiet
+contains tabs tabs.out "b: nominal string, predictor, 1 distinct, 0 missing"
 run missing_file 1 describe nothere.csv
 contains missing_file missing_file.err "nothere.csv: cannot open the file for reading"
 

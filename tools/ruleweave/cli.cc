@@ -60,7 +60,7 @@ const char kGeneralHelp[] =
 
 const char kColumnHelp[] =
     "Reading the file:\n"
-    "  --delimiter C        field delimiter (default ',')\n"
+    "  --delimiter C        field delimiter (default ','; 'tab' for a tab)\n"
     "  --na TOKEN           another text that means a missing value (repeatable; empty\n"
     "                       fields and '?' are always missing)\n"
     "  --continuous A,B     read these columns as numbers\n"
@@ -335,6 +335,7 @@ Options ParseOptions(int argc, char** argv, const std::vector<std::vector<option
                                  : std::string(argv[optind - 1])) +
                          " for `ruleweave " + command + "`");
       case kOptDelimiter:
+        if (std::strcmp(arg, "tab") == 0 || std::strcmp(arg, "\\t") == 0) arg = "\t";
         if (std::strlen(arg) != 1 || arg[0] == '"' || arg[0] == '\n' || arg[0] == '\r') {
           throw UsageError(
               "--delimiter: expected one character other than a quote or line "
