@@ -1282,15 +1282,22 @@ int Main(int argc, char** argv) {
     std::cerr << "ruleweave: " << error.what() << '\n';
     return kExitBadInput;
   } catch (const LibraryError& error) {
-    const long code = error.Status().GetErrorCode();
-    std::cerr << "ruleweave: " << error.what() << ": library status " << code << " ("
-              << StatusMeaning(code) << ")\n";
+    const QXDecision::QXStatus& status = error.Status();
+    std::cerr << "ruleweave: " << error.what();
+    if (!status.IsOK()) {
+      std::cerr << ": library status " << status.GetErrorCode() << " ("
+                << StatusMeaning(status.GetErrorCode()) << ")";
+    }
+    std::cerr << '\n';
     return kExitLibraryError;
   } catch (const QXDecision::IDLException& error) {
     std::cerr << "ruleweave: the library refused the data: " << error.GetMessage() << '\n';
     return kExitLibraryError;
   } catch (const std::bad_alloc&) {
     std::cerr << "ruleweave: out of memory\n";
+    return kExitLibraryError;
+  } catch (const std::exception& error) {
+    std::cerr << "ruleweave: unexpected failure: " << error.what() << '\n';
     return kExitLibraryError;
   }
 }
