@@ -676,7 +676,9 @@ std::string CheckResponse(const TablePlan& plan, const std::string& response) {
     }
   }
   throw UsageError("--response: the value \"" + response + "\" does not occur in the target " +
-                   "column \"" + target.name + "\" (its values: " + known + ")");
+                   "column \"" + target.name + "\" (" +
+                   (known.empty() ? std::string("it has no values") : "its values: " + known) +
+                   ")");
 }
 
 // ---------------------------------------------------------------------------------------------
