@@ -26,13 +26,13 @@ const model_testing::RandomTable& Table(bool weighted) {
   static std::map<bool, std::unique_ptr<model_testing::RandomTable>> tables;
   auto& table = tables[weighted];
   if (!table) {
-    model_testing::TableSpec spec;
-    spec.numCases = kNumCases;
-    spec.categories.assign(std::begin(kCategories), std::end(kCategories));
-    spec.continuous = true;
-    spec.weighted = weighted;
-    spec.seed = 42;
-    table = std::make_unique<model_testing::RandomTable>(spec);
+    model_testing::TableShape shape;
+    shape.numCases = kNumCases;
+    shape.categories.assign(std::begin(kCategories), std::end(kCategories));
+    shape.continuous = true;
+    shape.weighted = weighted;
+    shape.seed = 42;
+    table = std::make_unique<model_testing::RandomTable>(shape);
   }
   return *table;
 }

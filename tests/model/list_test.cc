@@ -9,17 +9,17 @@
 #include <sstream>
 #include <vector>
 
-#include "../testing/model_table.h"
 #include "ruleweave/data/data_query.h"
 #include "ruleweave/data/data_set.h"
 #include "ruleweave/foundation/exceptions.h"
+#include "testing/model_table.h"
 
 namespace {
 
 using model_testing::Ids;
 using model_testing::RandomTable;
 using model_testing::SetOf;
-using model_testing::TableSpec;
+using model_testing::TableShape;
 
 DLSegment* Equal(const std::string& name, double v) {
   auto* s = new DLSegment(name, false);
@@ -48,9 +48,9 @@ void ExpectSameMeasure(const DLMeasure& got, const DLMeasure& want, const std::s
 
 // Refreshes a list of random rules on random case spaces and recounts every measure by looping
 // over the cases: each case goes to the first rule that covers it.
-void CheckFirstHit(const TableSpec& spec) {
-  RandomTable table(spec);
-  std::mt19937 rng(spec.seed + 100);
+void CheckFirstHit(const TableShape& shape) {
+  RandomTable table(shape);
+  std::mt19937 rng(shape.seed + 100);
   const int n = table.NumCases();
   for (int round = 0; round < 12; ++round) {
     std::vector<DLRule*> rules;
@@ -101,28 +101,28 @@ void CheckFirstHit(const TableSpec& spec) {
   }
 }
 
-TEST(DLList, FirstHitMatchesBruteForce) { CheckFirstHit(TableSpec{}); }
+TEST(DLList, FirstHitMatchesBruteForce) { CheckFirstHit(TableShape{}); }
 
 TEST(DLList, FirstHitMatchesBruteForceWithWeights) {
-  TableSpec spec;
-  spec.weighted = true;
-  spec.seed = 7;
-  CheckFirstHit(spec);
+  TableShape shape;
+  shape.weighted = true;
+  shape.seed = 7;
+  CheckFirstHit(shape);
 }
 
 TEST(DLList, FirstHitMatchesBruteForceWithLargeCategories) {
-  TableSpec spec;
-  spec.largeCategory = true;
-  spec.categories = {3, 300};
-  spec.seed = 11;
-  CheckFirstHit(spec);
+  TableShape shape;
+  shape.largeCategory = true;
+  shape.categories = {3, 300};
+  shape.seed = 11;
+  CheckFirstHit(shape);
 }
 
 TEST(DLList, LaterRuleSeesOnlyWhatEarlierRulesLeft) {
-  TableSpec spec;
-  spec.numCases = 10;
-  spec.categories = {2};
-  RandomTable table(spec);
+  TableShape shape;
+  shape.numCases = 10;
+  shape.categories = {2};
+  RandomTable table(shape);
   // A takes the cases with c0 = 0; B (c0 is not 1) would take them too, but sees only what A
   // left: the cases where c0 is missing.
   std::vector<int> a, b;
@@ -146,7 +146,7 @@ TEST(DLList, LaterRuleSeesOnlyWhatEarlierRulesLeft) {
 }
 
 TEST(DLList, RefreshedListIgnoresANewCaseSpaceUntilCleared) {
-  RandomTable table(TableSpec{});
+  RandomTable table(TableShape{});
   const int n = table.NumCases();
   std::unique_ptr<DLList> list = ClearedList(table, {RuleOf({Equal("c0", 0)})});
   ASSERT_TRUE(list->RefreshMeasure(nullptr));
@@ -178,7 +178,7 @@ TEST(DLList, RefreshedListIgnoresANewCaseSpaceUntilCleared) {
 }
 
 TEST(DLList, RefreshRefusals) {
-  RandomTable table(TableSpec{});
+  RandomTable table(TableShape{});
   std::unique_ptr<DLList> list = ClearedList(table, {RuleOf({Equal("c0", 0)})});
   DLBitSet wrong(table.NumCases() - 1);
   EXPECT_FALSE(list->RefreshMeasure(&wrong));
@@ -196,7 +196,7 @@ TEST(DLList, RefreshRefusals) {
 }
 
 TEST(DLList, ListWithoutRulesLeavesTheWholeCaseSpace) {
-  RandomTable table(TableSpec{});
+  RandomTable table(TableShape{});
   const int n = table.NumCases();
   DLList list;
   EXPECT_TRUE(list.IsRefreshed());
@@ -215,7 +215,7 @@ TEST(DLList, ListWithoutRulesLeavesTheWholeCaseSpace) {
 }
 
 TEST(DLList, EditsClearTheRefreshedFlagAndRefusalsChangeNothing) {
-  RandomTable table(TableSpec{});
+  RandomTable table(TableShape{});
   std::unique_ptr<DLList> list = ClearedList(table, {RuleOf({Equal("c0", 0)})});
   ASSERT_TRUE(list->RefreshMeasure(nullptr));
 
@@ -271,7 +271,7 @@ TEST(DLList, TheSameRuleObjectIsTakenOnlyOnce) {
 }
 
 TEST(DLList, ConstructorRemovesRedundantSegments) {
-  RandomTable table(TableSpec{});
+  RandomTable table(TableShape{});
   DLRule* rule = new DLRule(DLMeasure(3, 1), DLBitSet(table.NumCases()),
                             {Equal("c0", 0), Equal("c1", 1), Equal("c0", 1)}, DLConst::Up);
   DLList list(table.Data(), table.Query(), DLMeasure(3, 1), DLBitSet(table.NumCases()), {rule});
@@ -283,7 +283,7 @@ TEST(DLList, ConstructorRemovesRedundantSegments) {
 }
 
 TEST(DLList, CopiesAreDeepAndKeepTheFlag) {
-  RandomTable table(TableSpec{});
+  RandomTable table(TableShape{});
   std::unique_ptr<DLList> list = ClearedList(table, {RuleOf({Equal("c0", 0)})});
   const_cast<DLRule*>(list->GetRule(0))->SetLabel("R1");
 
@@ -326,7 +326,7 @@ TEST(DLList, EqualityIgnoresOrder) {
 }
 
 TEST(DLList, DisplayWritesMeasureAndRules) {
-  RandomTable table(TableSpec{});
+  RandomTable table(TableShape{});
   std::vector<int> ids = {0, 1, 2, 3};
   DLRule* r0 =
       new DLRule(DLMeasure(4, 1), SetOf(table.NumCases(), ids), {Equal("c0", 1)}, DLConst::Up);

@@ -9,15 +9,15 @@
 #include <sstream>
 #include <vector>
 
-#include "../testing/model_table.h"
 #include "ruleweave/data/data_query.h"
+#include "testing/model_table.h"
 
 namespace {
 
 using model_testing::Ids;
 using model_testing::RandomTable;
 using model_testing::SetOf;
-using model_testing::TableSpec;
+using model_testing::TableShape;
 
 DLSegment* Equal(const std::string& name, double v) {
   auto* s = new DLSegment(name, false);
@@ -51,7 +51,7 @@ std::vector<int> Uncovered(const RandomTable& table, const DLBitSet* space, cons
 
 class DLModelTest : public ::testing::Test {
  protected:
-  DLModelTest() : table(TableSpec{}) {}
+  DLModelTest() : table(TableShape{}) {}
   // Two stages: c0 = 0, then c1 = 1 / c1 = 2.
   std::unique_ptr<DLModel> TwoStages(const DLBitSet* space) {
     std::vector<DLList*> lists = {

@@ -8,17 +8,17 @@
 #include <sstream>
 #include <vector>
 
-#include "../testing/model_table.h"
 #include "data/data_views.h"
 #include "ruleweave/data/data_query.h"
 #include "ruleweave/foundation/exceptions.h"
+#include "testing/model_table.h"
 
 namespace {
 
 using model_testing::Ids;
 using model_testing::RandomTable;
 using model_testing::SetOf;
-using model_testing::TableSpec;
+using model_testing::TableShape;
 
 DLSegment* Equal(const std::string& name, double v) {
   auto* s = new DLSegment(name, false);
@@ -91,7 +91,7 @@ TEST(DLRule, InsertPositions) {
 }
 
 TEST(DLRule, SetSegmentCopiesAndRefuses) {
-  RandomTable table(TableSpec{});
+  RandomTable table(TableShape{});
   DLRule r;
   r.AddSegment(Equal("c0", 1));
   r.AddSegment(Equal("c1", 2));
@@ -191,7 +191,7 @@ TEST(DLRule, EqualityBySegmentSets) {
 }
 
 TEST(DLRule, RefreshMeasuresTheCoveredCasesOfTheSpace) {
-  RandomTable table(TableSpec{});
+  RandomTable table(TableShape{});
   const int n = table.NumCases();
   const DLDataQuery query = table.Query();
   DLRawDataView view(table.Data(), query);

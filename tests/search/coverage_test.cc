@@ -7,7 +7,6 @@
 #include <random>
 #include <vector>
 
-#include "../testing/model_table.h"
 #include "data/data_views.h"
 #include "ruleweave/data/data_query.h"
 #include "ruleweave/data/data_set.h"
@@ -20,13 +19,14 @@
 #include "search/attribute_measure.h"
 #include "search/list_coverage.h"
 #include "search/rule_coverage.h"
+#include "testing/model_table.h"
 
 namespace {
 
 using model_testing::Ids;
 using model_testing::RandomTable;
 using model_testing::SetOf;
-using model_testing::TableSpec;
+using model_testing::TableShape;
 
 DLBitSet All(int n) {
   DLBitSet s(n);
@@ -60,8 +60,8 @@ void ExpectSplitAndMeasure(const IDLDataView& view, const DLBitSet& covered,
   }
 }
 
-void CheckAttributeMeasures(const TableSpec& spec, bool encoded) {
-  RandomTable table(spec);
+void CheckAttributeMeasures(const TableShape& shape, bool encoded) {
+  RandomTable table(shape);
   const DLDataQuery query = table.Query();
   DLParameters params;
   params.SetNumOfBins(7);
@@ -71,7 +71,7 @@ void CheckAttributeMeasures(const TableSpec& spec, bool encoded) {
   } else {
     view = std::make_unique<DLRawDataView>(table.Data(), query);
   }
-  std::mt19937 rng(spec.seed + 1);
+  std::mt19937 rng(shape.seed + 1);
   const double shares[] = {1.0, 0.5, 0.05, 0.0};
   for (double p : shares) {
     DLBitSet covered =
@@ -96,31 +96,31 @@ void CheckAttributeMeasures(const TableSpec& spec, bool encoded) {
 }
 
 TEST(DLRuleCoverage, AttributeMeasureEqualsSplitAndMeasure) {
-  TableSpec spec;
-  spec.numCases = 2000;
-  spec.categories = {2, 10, 100, 254};
-  CheckAttributeMeasures(spec, /*encoded=*/false);
+  TableShape shape;
+  shape.numCases = 2000;
+  shape.categories = {2, 10, 100, 254};
+  CheckAttributeMeasures(shape, /*encoded=*/false);
 }
 
 TEST(DLRuleCoverage, AttributeMeasureEqualsSplitAndMeasureWithWeights) {
-  TableSpec spec;
-  spec.numCases = 2000;
-  spec.categories = {3, 40};
-  spec.weighted = true;
-  spec.seed = 5;
-  CheckAttributeMeasures(spec, /*encoded=*/false);
-  CheckAttributeMeasures(spec, /*encoded=*/true);
+  TableShape shape;
+  shape.numCases = 2000;
+  shape.categories = {3, 40};
+  shape.weighted = true;
+  shape.seed = 5;
+  CheckAttributeMeasures(shape, /*encoded=*/false);
+  CheckAttributeMeasures(shape, /*encoded=*/true);
 }
 
 TEST(DLRuleCoverage, AttributeMeasureEqualsSplitAndMeasureWithLargeCategories) {
-  TableSpec spec;
-  spec.numCases = 1500;
-  spec.categories = {2, 400};
-  spec.largeCategory = true;
-  spec.seed = 9;
-  CheckAttributeMeasures(spec, /*encoded=*/true);
-  spec.weighted = true;
-  CheckAttributeMeasures(spec, /*encoded=*/false);
+  TableShape shape;
+  shape.numCases = 1500;
+  shape.categories = {2, 400};
+  shape.largeCategory = true;
+  shape.seed = 9;
+  CheckAttributeMeasures(shape, /*encoded=*/true);
+  shape.weighted = true;
+  CheckAttributeMeasures(shape, /*encoded=*/false);
 }
 
 // Records from a fixed table of codes, for a data set built by hand.
@@ -176,9 +176,9 @@ TEST(DLRuleCoverage, AttributeMeasureCodesAStringResponseAsTheViewDoes) {
 }
 
 TEST(DLRuleCoverage, AttributeMeasureIsNullWhereItDoesNotApply) {
-  TableSpec spec;
-  spec.weighted = true;
-  RandomTable table(spec);
+  TableShape shape;
+  shape.weighted = true;
+  RandomTable table(shape);
   const DLDataQuery query = table.Query();
   DLRawDataView view(table.Data(), query);
   DLRuleCoverage coverage(view, All(table.NumCases()));
@@ -192,7 +192,7 @@ TEST(DLRuleCoverage, AttributeMeasureIsNullWhereItDoesNotApply) {
 }
 
 TEST(DLRuleCoverage, ConstructorChecksTheCapacity) {
-  RandomTable table(TableSpec{});
+  RandomTable table(TableShape{});
   const DLDataQuery query = table.Query();
   DLRawDataView view(table.Data(), query);
   try {
@@ -206,7 +206,7 @@ TEST(DLRuleCoverage, ConstructorChecksTheCapacity) {
 }
 
 TEST(DLRuleCoverage, RangesAndSegmentsNarrowAndRemeasure) {
-  RandomTable table(TableSpec{});
+  RandomTable table(TableShape{});
   const int n = table.NumCases();
   const DLDataQuery query = table.Query();
   DLRawDataView view(table.Data(), query);
@@ -263,9 +263,9 @@ TEST(DLRuleCoverage, RangesAndSegmentsNarrowAndRemeasure) {
 }
 
 TEST(DLRuleCoverage, EverySegmentKindMatchesTheBruteForceTest) {
-  TableSpec spec;
-  spec.numCases = 500;
-  RandomTable table(spec);
+  TableShape shape;
+  shape.numCases = 500;
+  RandomTable table(shape);
   const DLDataQuery query = table.Query();
   DLRawDataView view(table.Data(), query);
   std::mt19937 rng(21);
@@ -282,7 +282,7 @@ TEST(DLRuleCoverage, EverySegmentKindMatchesTheBruteForceTest) {
 }
 
 TEST(DLListCoverage, UnionWithinTheCaseSpace) {
-  RandomTable table(TableSpec{});
+  RandomTable table(TableShape{});
   const int n = table.NumCases();
   const DLDataQuery query = table.Query();
   DLRawDataView view(table.Data(), query);
@@ -319,7 +319,7 @@ TEST(DLListCoverage, UnionWithinTheCaseSpace) {
 }
 
 TEST(DLListCoverage, ConstructorChecks) {
-  RandomTable table(TableSpec{});
+  RandomTable table(TableShape{});
   const DLDataQuery query = table.Query();
   DLRawDataView view(table.Data(), query);
   DLBitSet wrong(table.NumCases() + 3);
@@ -362,7 +362,7 @@ TEST(DLAttributeMeasure, NeighboursTotalsAndReversal) {
 }
 
 TEST(DLAttributeMeasure, AllMissingLeavesEveryCategoryEmpty) {
-  RandomTable table(TableSpec{});
+  RandomTable table(TableShape{});
   const DLDataQuery query = table.Query();
   DLRawDataView view(table.Data(), query);
   DLRuleCoverage coverage(view, All(table.NumCases()));

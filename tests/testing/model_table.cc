@@ -31,33 +31,33 @@ class VectorRecords : public QXCommon::RecordIterator {
 
 }  // namespace
 
-RandomTable::RandomTable(const TableSpec& spec) : mSpec(spec) {
-  std::mt19937 rng(spec.seed);
+RandomTable::RandomTable(const TableShape& shape) : mSpec(shape) {
+  std::mt19937 rng(shape.seed);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
-  const int n = spec.numCases;
+  const int n = shape.numCases;
 
-  for (std::size_t k = 0; k < spec.categories.size(); ++k) {
+  for (std::size_t k = 0; k < shape.categories.size(); ++k) {
     const std::string name = "c" + std::to_string(k);
     std::vector<double> values;
-    for (int v = 0; v < spec.categories[k]; ++v) values.push_back(v);
+    for (int v = 0; v < shape.categories[k]; ++v) values.push_back(v);
     if (mVars.AddCatVar(name, "", values, /*nominal=*/true, IDLVar::kPredictor, IDLVar::kInteger) <
         0) {
       throw std::runtime_error("cannot add " + name);
     }
     mCatNames.push_back(name);
   }
-  if (spec.continuous && mVars.AddContVar("x", "", 0.0, 100.0, IDLVar::kPredictor) < 0) {
+  if (shape.continuous && mVars.AddContVar("x", "", 0.0, 100.0, IDLVar::kPredictor) < 0) {
     throw std::runtime_error("cannot add x");
   }
   if (mVars.AddCatVar("y", "", std::vector<double>{0, 1}, /*nominal=*/true, IDLVar::kTarget,
                       IDLVar::kInteger) < 0) {
     throw std::runtime_error("cannot add y");
   }
-  if (spec.weighted && mVars.AddFreqWeightVar("w", "", IDLVar::kTruncate) < 0) {
+  if (shape.weighted && mVars.AddFreqWeightVar("w", "", IDLVar::kTruncate) < 0) {
     throw std::runtime_error("cannot add w");
   }
 
-  mCatValues.assign(spec.categories.size(), std::vector<double>(static_cast<std::size_t>(n)));
+  mCatValues.assign(shape.categories.size(), std::vector<double>(static_cast<std::size_t>(n)));
   mContValues.assign(static_cast<std::size_t>(n), QXMV::Missing());
   mTarget.assign(static_cast<std::size_t>(n), 0);
   mWeights.assign(static_cast<std::size_t>(n), 1.0);
@@ -66,14 +66,14 @@ RandomTable::RandomTable(const TableSpec& spec) : mSpec(spec) {
   for (int i = 0; i < n; ++i) {
     QXCommon::Record row(mVars.Size());
     int col = 0;
-    for (std::size_t k = 0; k < spec.categories.size(); ++k) {
-      const bool missing = unit(rng) < spec.missingRate;
-      const int code = static_cast<int>(unit(rng) * spec.categories[k]);
+    for (std::size_t k = 0; k < shape.categories.size(); ++k) {
+      const bool missing = unit(rng) < shape.missingRate;
+      const int code = static_cast<int>(unit(rng) * shape.categories[k]);
       row[col++] = missing ? -1.0 : code;
       mCatValues[k][static_cast<std::size_t>(i)] = missing ? MissingCode() : code;
     }
-    if (spec.continuous) {
-      const bool missing = unit(rng) < spec.missingRate;
+    if (shape.continuous) {
+      const bool missing = unit(rng) < shape.missingRate;
       const double x = std::floor(unit(rng) * 1000.0) / 10.0;
       row[col++] = missing ? QXMV::Missing() : x;
       mContValues[static_cast<std::size_t>(i)] = missing ? QXMV::Missing() : x;
@@ -84,7 +84,7 @@ RandomTable::RandomTable(const TableSpec& spec) : mSpec(spec) {
     const int y = unit(rng) < rate ? 1 : 0;
     row[col++] = y;
     mTarget[static_cast<std::size_t>(i)] = y;
-    if (spec.weighted) {
+    if (shape.weighted) {
       const double w = std::floor(unit(rng) * 50.0) / 10.0;
       row[col++] = w;
       mWeights[static_cast<std::size_t>(i)] = std::trunc(w);
@@ -92,7 +92,7 @@ RandomTable::RandomTable(const TableSpec& spec) : mSpec(spec) {
     rows.push_back(row);
   }
 
-  mData = std::make_unique<DLDataSet>(mVars, spec.largeCategory);
+  mData = std::make_unique<DLDataSet>(mVars, shape.largeCategory);
   VectorRecords records(rows);
   DLSettings settings;
   const QXDecision::QXStatus status = mData->InputData(records, settings);

@@ -18,7 +18,7 @@
 
 namespace model_testing {
 
-struct TableSpec {
+struct TableShape {
   int numCases = 300;
   // One categorical predictor "c0", "c1", ... per entry, with that many categories (codes
   // 0 .. k-1, values equal to their codes).
@@ -34,13 +34,13 @@ struct TableSpec {
   unsigned seed = 1;
 };
 
-// A data set loaded from random records: predictors as in TableSpec, target "y" (numeric,
+// A data set loaded from random records: predictors as in TableShape, target "y" (numeric,
 // values 0 and 1, response value "1"). Keeps each case's values as a raw data view shows them:
 // category codes with the data set's missing code, raw continuous values with the system-missing
 // value.
 class RandomTable {
  public:
-  explicit RandomTable(const TableSpec& spec);
+  explicit RandomTable(const TableShape& shape);
   RandomTable(const RandomTable&) = delete;
   RandomTable& operator=(const RandomTable&) = delete;
 
@@ -73,7 +73,7 @@ class RandomTable {
   DLRule* RandomRule(std::mt19937& rng, int maxSegments) const;
 
  private:
-  TableSpec mSpec;
+  TableShape mSpec;
   DLVarList mVars;
   std::unique_ptr<DLDataSet> mData;
   std::vector<std::string> mCatNames;
