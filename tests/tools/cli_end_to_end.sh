@@ -179,6 +179,25 @@ contains weighted weighted.out "1,bought,yes,400,"
 run demo 0 demo --quiet --write-csv demo.csv
 contains demo demo.out "Model 1: target responded = yes, 4000 cases"
 [ "$(wc -l <demo.csv)" = 4001 ] || fail "demo: --write-csv wrote $(wc -l <demo.csv) lines"
+# Lists the beam kept twice (the same rules, conditions grown in another order) are printed once,
+# with a note: no two printed models may hold the same rules once each rule's conditions are sorted.
+run demo_repeats 0 demo --format csv
+contains demo_repeats demo_repeats.err "repeating the rules of an earlier one"
+awk -F'"' 'NR > 1 {
+    n = split($2, parts, / and /)
+    for (i = 2; i <= n; i++) {  # insertion sort (no asort in every awk)
+      v = parts[i]
+      for (j = i - 1; j >= 1 && parts[j] > v; j--) parts[j + 1] = parts[j]
+      parts[j + 1] = v
+    }
+    key = parts[1]
+    for (i = 2; i <= n; i++) key = key " and " parts[i]
+    split($1, head, ","); model = head[1]
+    rules[model] = rules[model] key ";"
+  }
+  END {
+    for (a in rules) for (b in rules) if (a < b && rules[a] == rules[b]) { print a, b; exit 1 }
+  }' demo_repeats.out || fail "demo: two printed models hold the same rules"
 # The demo's rules overlap (a later rule may hold cases an earlier one took), so first-hit
 # measuring is checked here too, along with a PMML round trip of an ordinal string column.
 run demo_search 0 search demo.csv --target responded --response yes --ignore customer_id \

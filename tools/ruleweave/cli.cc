@@ -681,6 +681,22 @@ std::string CheckResponse(const TablePlan& plan, const std::string& response) {
                    ")");
 }
 
+// Whether two models hold the same rules in the same order, list by list. Rules compare by
+// their conditions, whatever the order of those within a rule: the beam can keep a list twice when
+// its rules were grown through the same conditions in another order.
+bool SameRules(const DLModel& a, const DLModel& b) {
+  if (a.GetNumOfLists() != b.GetNumOfLists()) return false;
+  for (int l = 0; l < a.GetNumOfLists(); ++l) {
+    const DLList& la = *a.GetList(l);
+    const DLList& lb = *b.GetList(l);
+    if (la.GetNumOfRules() != lb.GetNumOfRules()) return false;
+    for (int r = 0; r < la.GetNumOfRules(); ++r) {
+      if (!(*la.GetRule(r) == *lb.GetRule(r))) return false;
+    }
+  }
+  return true;
+}
+
 // ---------------------------------------------------------------------------------------------
 // search and demo.
 
@@ -724,7 +740,17 @@ int SearchSource(const DataSource& source, Options& o) {
   std::vector<DLModel*> raw;
   const QXDecision::QXStatus status = algorithm->Run(o.params, *table.data, query, raw, nullptr);
   std::vector<std::unique_ptr<DLModel>> models;
-  for (DLModel* m : raw) models.emplace_back(m);
+  std::size_t repeats = 0;
+  for (DLModel* m : raw) {
+    std::unique_ptr<DLModel> model(m);
+    const bool seen = std::any_of(models.begin(), models.end(),
+                                  [&](const auto& earlier) { return SameRules(*earlier, *model); });
+    if (seen) {
+      ++repeats;
+    } else {
+      models.push_back(std::move(model));
+    }
+  }
   o.params.SetProgressListener(nullptr);
   progress.Done();
   if (cancel.IsCancelled()) throw Cancelled{};
@@ -751,6 +777,11 @@ int SearchSource(const DataSource& source, Options& o) {
   }
   if (models.empty()) {
     std::cerr << "ruleweave: no rule beats the base rate significantly; no model was found\n";
+  }
+  if (repeats > 0 && !o.quiet) {
+    std::cerr << "ruleweave: " << repeats
+              << " model(s) repeating the rules of an earlier one (conditions in another order) "
+                 "left out\n";
   }
   WriteReports(std::cout, reports, o.format);
   std::cout.flush();
