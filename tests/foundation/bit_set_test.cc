@@ -3,6 +3,7 @@
 #include "ruleweave/foundation/bit_set.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <random>
 #include <sstream>
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "foundation/bit_walk.h"
 #include "ruleweave/foundation/exceptions.h"
 
 namespace {
@@ -63,6 +65,29 @@ void ExpectSame(const DLBitSet& s, const std::vector<bool>& ref) {
   EXPECT_EQ(Walk(s), ids);
   EXPECT_EQ(DumpedNumber(s, "The first: "), ids.empty() ? 0 : ids.front());
   EXPECT_EQ(DumpedNumber(s, "The last: "), ids.empty() ? -1 : ids.back());
+  EXPECT_EQ(s.GetFirst(), ids.empty() ? 0 : ids.front());
+  EXPECT_EQ(s.GetEnd(), ids.empty() ? 0 : ids.back() + 1);
+
+  // The words: every bit of every word, the padding of the last one included.
+  const int numOfWords = s.GetNumOfWords();
+  ASSERT_EQ(numOfWords, (s.GetCapacity() + 31) / 32);
+  const std::uint32_t* words = s.GetWords();
+  for (int i = 0; i < 32 * numOfWords; ++i) {
+    const bool expected = i < s.GetCapacity() && ref[static_cast<std::size_t>(i)];
+    ASSERT_EQ((words[i / 32] & (0x80000000u >> (i % 32))) != 0, expected) << "bit " << i;
+  }
+
+  // The shared word walk visits the same ids in the same order, and stops where asked.
+  std::vector<int> walked;
+  ruleweave::detail::ForEachElement(s, [&walked](int id) { walked.push_back(id); });
+  EXPECT_EQ(walked, ids);
+  int asked = 0;
+  EXPECT_EQ(ruleweave::detail::AnyElement(s, [&](int) { return ++asked == 3; }), ids.size() >= 3);
+  EXPECT_EQ(asked, static_cast<int>(std::min<std::size_t>(ids.size(), 3)));
+  if (!ids.empty()) {
+    const int last = ids.back();
+    EXPECT_TRUE(ruleweave::detail::AnyElement(s, [last](int id) { return id == last; }));
+  }
 }
 
 // A random set with a random density, sometimes empty or full, and sometimes clustered so that
@@ -329,4 +354,41 @@ TEST(DLBitSet, WalkStopsAtTheEndUntilRestartedOrExtended) {
   const DLBitSet copy = s;
   ASSERT_TRUE(copy.GetElementID(id, false));
   EXPECT_EQ(id, 10);
+}
+
+TEST(DLBitSet, WordsHoldTheFirstElementInTheTopBit) {
+  const std::vector<int> ids{0, 31, 32, 65};
+  DLBitSet s(66, &ids);
+  ASSERT_EQ(s.GetNumOfWords(), 3);
+  const std::uint32_t* words = s.GetWords();
+  EXPECT_EQ(words[0], 0x80000001u);
+  EXPECT_EQ(words[1], 0x80000000u);
+  EXPECT_EQ(words[2], 0x40000000u);
+  // The pointer shows later changes, and the complement leaves the padding clear.
+  ~s;
+  EXPECT_EQ(words[0], 0x7FFFFFFEu);
+  EXPECT_EQ(words[1], 0x7FFFFFFFu);
+  EXPECT_EQ(words[2], 0x80000000u);
+  EXPECT_EQ(s.GetFirst(), 1);
+  EXPECT_EQ(s.GetEnd(), 65);
+}
+
+TEST(DLBitSet, WalkMayRemoveTheElementItVisits) {
+  std::mt19937 rng(11);
+  for (int round = 0; round < 50; ++round) {
+    const int capacity = std::uniform_int_distribution<int>(1, 300)(rng);
+    std::vector<bool> ref = RandomMembers(capacity, rng);
+    DLBitSet s = Build(ref);
+    const int modulus = std::uniform_int_distribution<int>(1, 4)(rng);
+    std::vector<int> visited;
+    ruleweave::detail::ForEachElement(s, [&](int id) {
+      visited.push_back(id);
+      if (id % modulus != 0) s.RemoveElement(id);
+    });
+    EXPECT_EQ(visited, Members(ref));
+    for (int i = 0; i < capacity; ++i) {
+      if (i % modulus != 0) ref[static_cast<std::size_t>(i)] = false;
+    }
+    ExpectSame(s, ref);
+  }
 }

@@ -54,6 +54,17 @@ class DLBitSet {
   // An empty set returns false at once without touching `id`.
   bool GetElementID(int& id, bool restart) const;
 
+  // Read-only view of the words for tight loops that walk or combine sets word by word: element i
+  // is in GetWords()[i / 32] under mask 0x80000000 >> (i % 32), and the bits beyond the capacity
+  // are always 0. The pointer stays valid (and shows every later change) for the set's lifetime;
+  // no operation reallocates the words. Words outside [first / 32, (end - 1) / 32] are 0.
+  const std::uint32_t* GetWords() const { return mWords.data(); }
+  // capacity / 32 rounded up.
+  int GetNumOfWords() const { return mNumOfWords; }
+  // The smallest element and the largest + 1; both 0 for an empty set.
+  int GetFirst() const { return mFirst; }
+  int GetEnd() const { return mEnd; }
+
   // False (no change) when id is out of range; otherwise true, whether or not it was present.
   bool AddElement(int id);
   bool RemoveElement(int id);

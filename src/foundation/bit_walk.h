@@ -1,0 +1,90 @@
+// The one loop that walks the elements of a DLBitSet through its words, shared by every pass
+// that visits covered cases (measuring, splitting by category, filtering).
+#ifndef RULEWEAVE_FOUNDATION_BIT_WALK_H_
+#define RULEWEAVE_FOUNDATION_BIT_WALK_H_
+
+#include <cstdint>
+
+#include "ruleweave/foundation/bit_set.h"
+
+namespace ruleweave {
+namespace detail {
+
+// Calls f(id) for every element of `cases` in ascending order. Only the words between the set's
+// bounds are read, zero words are skipped with one test, a full word runs a plain 32-step loop,
+// and inside any other word each element is found with one count-leading-zeros. A full set is
+// walked without reading its words.
+//
+// Each word is loaded once before its elements are visited, so f may remove the element it is
+// given (or any other element of the same word) from `cases`; it must not add elements.
+template <typename F>
+inline void ForEachElement(const DLBitSet& cases, F&& f) {
+  if (cases.IsEmpty()) return;
+  if (cases.IsFull()) {
+    for (int id = 0, n = cases.GetCapacity(); id < n; ++id) f(id);
+    return;
+  }
+  const std::uint32_t* words = cases.GetWords();
+  const int last = (cases.GetEnd() - 1) >> 5;
+  for (int i = cases.GetFirst() >> 5; i <= last; ++i) {
+    std::uint32_t w = words[i];
+    if (w == 0) continue;
+    const int base = i * 32;
+    if (w == 0xFFFFFFFFu) {
+      for (int p = 0; p < 32; ++p) f(base + p);
+      continue;
+    }
+    do {
+      const int p = __builtin_clz(w);
+      f(base + p);
+      w &= ~(0x80000000u >> p);
+    } while (w != 0);
+  }
+}
+
+// Calls f(id) once for every element of `cases`, for passes whose result does not depend on the
+// order (integer tallies): words in ascending order, but each word's elements from its last to
+// its first. Peeling the lowest set bit is a one-cycle step, so consecutive elements do not wait
+// on each other as they do in the ordered walk. A full set is walked in ascending order.
+template <typename F>
+inline void ForEachElementInAnyOrder(const DLBitSet& cases, F&& f) {
+  if (cases.IsEmpty()) return;
+  if (cases.IsFull()) {
+    for (int id = 0, n = cases.GetCapacity(); id < n; ++id) f(id);
+    return;
+  }
+  const std::uint32_t* words = cases.GetWords();
+  const int last = (cases.GetEnd() - 1) >> 5;
+  for (int i = cases.GetFirst() >> 5; i <= last; ++i) {
+    std::uint32_t w = words[i];
+    const int top = i * 32 + 31;
+    while (w != 0) {
+      f(top - __builtin_ctz(w));
+      w &= w - 1;
+    }
+  }
+}
+
+// Whether pred(id) holds for some element of `cases`; asks in ascending order and stops at the
+// first element that satisfies it.
+template <typename Pred>
+inline bool AnyElement(const DLBitSet& cases, Pred&& pred) {
+  if (cases.IsEmpty()) return false;
+  const std::uint32_t* words = cases.GetWords();
+  const int last = (cases.GetEnd() - 1) >> 5;
+  for (int i = cases.GetFirst() >> 5; i <= last; ++i) {
+    std::uint32_t w = words[i];
+    const int base = i * 32;
+    while (w != 0) {
+      const int p = __builtin_clz(w);
+      if (pred(base + p)) return true;
+      w &= ~(0x80000000u >> p);
+    }
+  }
+  return false;
+}
+
+}  // namespace detail
+}  // namespace ruleweave
+
+#endif  // RULEWEAVE_FOUNDATION_BIT_WALK_H_
