@@ -1,16 +1,10 @@
 // The six attribute columns: value intake, missing tests, the filters that narrow case sets,
 // equality and the dump.
 //
-// Filters walk the case set with GetElementID (which skips all-zero words) and remove failing
-// cases one by one. Removing the smallest or largest element makes the set recompute its bounds
-// from the words, so a naive walk that keeps removing the current smallest element would cost
-// O(cases^2 / 32). The walk therefore removes the leading run of failing cases last, from the
-// top down, so that each removal but the final one leaves the bounds alone:
-//
-//   cases   2 3 5 8 9 13        keep: 5, 9
-//   walk    2 3 (fail, left in place)  5 (first kept)  8 (removed)  9  13 (removed: the largest,
-//           one bound recompute, and the walk ends)
-//   then    3, 2 removed from the top down (only the removal of 2 recomputes the bounds)
+// Filters walk the case set word by word (ruleweave::detail::ForEachElement) and remove failing
+// cases one by one. Removing the current smallest element makes the set look for the new one
+// from that element's word onwards only, so clearing a leading run of failures costs no more
+// than one pass over the words it spans.
 #include "data/attributes.h"
 
 #include <cmath>
@@ -18,6 +12,7 @@
 #include <limits>
 #include <ostream>
 
+#include "foundation/bit_walk.h"
 #include "ruleweave/foundation/bit_set.h"
 #include "ruleweave/foundation/missing_value.h"
 #include "ruleweave/variables/encoder.h"
@@ -134,22 +129,9 @@ void DLAttribute<S, K>::Filter(DLBitSet& cases, Keep keep) const {
     return id < n ? static_cast<double>(data[id]) : kSystemMissing;
   };
 
-  int id = 0;
-  if (!cases.GetElementID(id, /*restart=*/true)) return;
-  const int leadStart = id;
-  while (!keep(valueOf(id))) {
-    if (!cases.GetElementID(id, /*restart=*/false)) {
-      cases.Clear();  // nothing passes
-      return;
-    }
-  }
-  const int firstKept = id;
-  while (cases.GetElementID(id, /*restart=*/false)) {
+  ruleweave::detail::ForEachElement(cases, [&](int id) {
     if (!keep(valueOf(id))) cases.RemoveElement(id);
-  }
-  for (int i = firstKept - 1; i >= leadStart; --i) {
-    if (cases.HasElement(i)) cases.RemoveElement(i);
-  }
+  });
 }
 
 template <int S, int K>

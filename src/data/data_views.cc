@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "data/attributes.h"
+#include "foundation/bit_walk.h"
 #include "ruleweave/data/data_query.h"
 #include "ruleweave/data/data_set.h"
 #include "ruleweave/foundation/bit_set.h"
@@ -40,21 +41,9 @@ double LenientAtof(const std::string& text) {
   return result.ec == std::errc() ? value : 0.0;
 }
 
-// Calls f(id) for every element of `cases` in ascending order. A full set is walked without
-// reading its words; otherwise GetElementID skips all-zero words.
-template <typename F>
-void ForEachCase(const DLBitSet& cases, F f) {
-  if (cases.IsFull()) {
-    const int n = cases.GetCapacity();
-    for (int id = 0; id < n; ++id) f(id);
-    return;
-  }
-  int id = 0;
-  if (!cases.GetElementID(id, /*restart=*/true)) return;
-  do {
-    f(id);
-  } while (cases.GetElementID(id, /*restart=*/false));
-}
+// Up to this many cases, sums of 32-bit weights (each below 2^31) stay below 2^53, where doubles
+// add integers exactly.
+constexpr int kExactWeightedCases = 1 << 22;
 
 // A stored weight as the measures count it: the missing weight -1 (and any other negative or
 // system-missing value) counts nothing.
@@ -193,11 +182,7 @@ void DLDataView::ComputeMeasure(DLMeasure& measure, const DLBitSet& cases) const
     bool positive = false;
     if (weights->GetNumOfCases() == capacity) {
       WithWeightReader(weights, [&](auto weightOf) {
-        int id = 0;
-        for (bool more = cases.GetElementID(id, /*restart=*/true); more && !positive;
-             more = cases.GetElementID(id, /*restart=*/false)) {
-          positive = weightOf(id) > 0.0;
-        }
+        positive = ruleweave::detail::AnyElement(cases, [&](int id) { return weightOf(id) > 0.0; });
       });
     }
     if (!positive) {
@@ -206,14 +191,40 @@ void DLDataView::ComputeMeasure(DLMeasure& measure, const DLBitSet& cases) const
     }
   }
 
-  // One pass sums both the coverage and the response.
   const IDLAttribute* target = GetTargetAttribute();
   const long long code = target == nullptr ? -1 : ResponseCode(*target);
+
+  // Without weights, or with stored 32-bit weights on a set small enough that no sum can reach
+  // 2^53, the double sums below are sums of integers without rounding: integer tallies give the
+  // same numbers in any order of the cases, and the count needs no pass at all.
+  const auto* intWeights = dynamic_cast<const DLAttribute<0, 4>*>(weights);
+  if (weights == nullptr || (intWeights != nullptr && capacity <= kExactWeightedCases)) {
+    std::int64_t coverage = 0;
+    std::int64_t response = 0;
+    WithResponseTest(target, code, capacity, [&](auto isResponse) {
+      if (intWeights == nullptr) {
+        coverage = cases.GetNumOfElements();
+        ruleweave::detail::ForEachElementInAnyOrder(
+            cases, [&](int id) { response += isResponse(id) ? 1 : 0; });
+      } else {
+        const std::int32_t* stored = intWeights->GetData();
+        ruleweave::detail::ForEachElementInAnyOrder(cases, [&](int id) {
+          const std::int64_t w = stored[id] > 0 ? stored[id] : 0;
+          coverage += w;
+          response += isResponse(id) ? w : 0;
+        });
+      }
+    });
+    measure.SetValues(static_cast<double>(coverage), static_cast<double>(response));
+    return;
+  }
+
+  // Any other weights: one pass sums both the coverage and the response, in case order.
   double coverage = 0.0;
   double response = 0.0;
   WithWeightReader(weights, [&](auto weightOf) {
     WithResponseTest(target, code, capacity, [&](auto isResponse) {
-      ForEachCase(cases, [&](int id) {
+      ruleweave::detail::ForEachElement(cases, [&](int id) {
         const double w = weightOf(id);
         coverage += w;
         if (isResponse(id)) response += w;

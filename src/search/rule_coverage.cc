@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "data/attributes.h"
+#include "foundation/bit_walk.h"
 #include "ruleweave/data/attribute.h"
 #include "ruleweave/data/data_view.h"
 #include "ruleweave/foundation/exceptions.h"
@@ -31,18 +32,12 @@ const T* StorageOf(const IDLAttribute* a) {
 // system-missing weight.
 inline double CountedWeight(double w) { return w > 0.0 ? w : 0.0; }
 
-// Calls f(k, id) for the k-th covered case, in increasing order of id. A full set is walked
-// without its words; otherwise the ids are listed first, in one word-wise pass.
+// Calls f(k, id) for the k-th covered case, straight off the set's words (no list of ids is
+// built). The order within a word is not ascending: only for integer tallies.
 template <typename F>
-void ForEachCase(const DLBitSet& cases, F f) {
-  if (cases.IsFull()) {
-    for (int id = 0, n = cases.GetCapacity(); id < n; ++id) f(id, id);
-    return;
-  }
-  std::vector<int> ids;
-  cases.GetElementIDs(ids);
-  const int size = static_cast<int>(ids.size());
-  for (int k = 0; k < size; ++k) f(k, ids[static_cast<std::size_t>(k)]);
+void ForEachCaseInAnyOrder(const DLBitSet& cases, F f) {
+  int k = 0;
+  ruleweave::detail::ForEachElementInAnyOrder(cases, [&](int id) { f(k++, id); });
 }
 
 // --- Direct pass over the library's own columns --------------------------------------------
@@ -93,7 +88,7 @@ class Tally {
 template <bool kWeighted, bool kHasTarget, typename Code, typename SlotOf, typename Target>
 void CountPass(const DLBitSet& covered, const Code* codes, SlotOf slotOf, const Target* targets,
                long long responseCode, const std::int32_t* weights, Tally& tally) {
-  ForEachCase(covered, [&](int k, int id) {
+  ForEachCaseInAnyOrder(covered, [&](int k, int id) {
     const std::size_t slot = slotOf(codes[id]);
     std::size_t responds = 0;
     if (kHasTarget) responds = static_cast<long long>(targets[id]) == responseCode ? 1 : 0;
@@ -180,7 +175,7 @@ void InterfaceSplit(const DLBitSet& covered, const IDLAttribute* attr, const IDL
   const long long n = result.GetNumOfCategories();
   std::vector<Sums> sums(static_cast<std::size_t>(n + 1));  // the last for the missing code
   const double r = static_cast<double>(responseCode);
-  ForEachCase(covered, [&](int, int id) {
+  ruleweave::detail::ForEachElement(covered, [&](int id) {
     const double value = attr->GetValue(id);
     std::size_t slot;
     if (value >= 0 && value < static_cast<double>(n)) {
