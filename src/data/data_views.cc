@@ -2,13 +2,12 @@
 // equal-width and equal-frequency binning of continuous predictors, and ComputeMeasure.
 #include "data/data_views.h"
 
-#include <cctype>
-#include <charconv>
 #include <cstdint>
 #include <ostream>
 #include <utility>
 
 #include "data/attributes.h"
+#include "data/response_code.h"
 #include "foundation/bit_walk.h"
 #include "ruleweave/data/data_query.h"
 #include "ruleweave/data/data_set.h"
@@ -28,18 +27,6 @@ namespace {
 using QXDecision::ConstructorException;
 
 const char kBinningFailure[] = "Error Binning Method for Continue Variable(s).";
-
-// atof without the locale: leading white space and an optional '+' skipped, then the longest
-// number prefix; 0.0 when there is none.
-double LenientAtof(const std::string& text) {
-  const char* first = text.data();
-  const char* last = first + text.size();
-  while (first != last && std::isspace(static_cast<unsigned char>(*first))) ++first;
-  if (first != last && *first == '+') ++first;
-  double value = 0.0;
-  const std::from_chars_result result = std::from_chars(first, last, value);
-  return result.ec == std::errc() ? value : 0.0;
-}
 
 // Up to this many cases, sums of 32-bit weights (each below 2^31) stay below 2^53, where doubles
 // add integers exactly.
@@ -151,21 +138,7 @@ const IDLAttribute* DLDataView::GetFreqWeightAttribute() const {
 }
 
 int DLDataView::ResponseCode(const IDLAttribute& target) const {
-  IDLVar* var = target.GetVar();
-  const std::string text = mQuery->GetResponseVal();
-  if (var != nullptr) {
-    const IDLVar::MeasureLevel level = var->GetMeasureLevel();
-    if (level == IDLVar::kNominalNumeric || level == IDLVar::kOrdinalNumeric) {
-      if (auto* encoder = dynamic_cast<ruleweave::detail::CatNumEncoder*>(var->GetEncoder())) {
-        return encoder->Encode(LenientAtof(text));
-      }
-    } else if (level == IDLVar::kNominalString || level == IDLVar::kOrdinalString) {
-      if (auto* encoder = dynamic_cast<ruleweave::detail::CatStrEncoder*>(var->GetEncoder())) {
-        return encoder->Encode(text);
-      }
-    }
-  }
-  return target.GetMissingCategory();
+  return ruleweave::detail::EncodeResponse(target, mQuery->GetResponseVal());
 }
 
 void DLDataView::ComputeMeasure(DLMeasure& measure, const DLBitSet& cases) const {

@@ -4,4 +4,5 @@ list(APPEND RULEWEAVE_SOURCES
   data/data_set.cc
   data/data_query.cc
   data/data_views.cc
+  data/response_code.cc
 )
