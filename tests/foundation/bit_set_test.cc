@@ -81,6 +81,14 @@ void ExpectSame(const DLBitSet& s, const std::vector<bool>& ref) {
   std::vector<int> walked;
   ruleweave::detail::ForEachElement(s, [&walked](int id) { walked.push_back(id); });
   EXPECT_EQ(walked, ids);
+  // The order-free walk: every element once, the words in ascending order.
+  walked.clear();
+  ruleweave::detail::ForEachElementInAnyOrder(s, [&walked](int id) { walked.push_back(id); });
+  for (std::size_t k = 1; k < walked.size(); ++k) {
+    ASSERT_LE(walked[k - 1] / 32, walked[k] / 32) << "at " << k;
+  }
+  std::sort(walked.begin(), walked.end());
+  EXPECT_EQ(walked, ids);
   int asked = 0;
   EXPECT_EQ(ruleweave::detail::AnyElement(s, [&](int) { return ++asked == 3; }), ids.size() >= 3);
   EXPECT_EQ(asked, static_cast<int>(std::min<std::size_t>(ids.size(), 3)));
