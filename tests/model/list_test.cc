@@ -16,22 +16,12 @@
 
 namespace {
 
+using model_testing::Equal;
 using model_testing::Ids;
 using model_testing::RandomTable;
+using model_testing::RuleOf;
 using model_testing::SetOf;
 using model_testing::TableShape;
-
-DLSegment* Equal(const std::string& name, double v) {
-  auto* s = new DLSegment(name, false);
-  s->SetValueEqualTo(v);
-  return s;
-}
-
-DLRule* RuleOf(std::vector<DLSegment*> segments) {
-  auto* r = new DLRule();
-  for (DLSegment* s : segments) EXPECT_TRUE(r->AddSegment(s));
-  return r;
-}
 
 // A list on `table` holding `rules`, cleared so that the next refresh measures everything.
 std::unique_ptr<DLList> ClearedList(const RandomTable& table, const std::vector<DLRule*>& rules) {

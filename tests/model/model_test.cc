@@ -14,22 +14,12 @@
 
 namespace {
 
+using model_testing::Equal;
 using model_testing::Ids;
 using model_testing::RandomTable;
+using model_testing::RuleOf;
 using model_testing::SetOf;
 using model_testing::TableShape;
-
-DLSegment* Equal(const std::string& name, double v) {
-  auto* s = new DLSegment(name, false);
-  s->SetValueEqualTo(v);
-  return s;
-}
-
-DLRule* RuleOf(std::vector<DLSegment*> segments) {
-  auto* r = new DLRule();
-  for (DLSegment* s : segments) EXPECT_TRUE(r->AddSegment(s));
-  return r;
-}
 
 // A list on `table` with the given rules, its query holding `space`.
 DLList* ListOf(const RandomTable& table, const DLBitSet* space, std::vector<DLRule*> rules) {

@@ -15,16 +15,11 @@
 
 namespace {
 
+using model_testing::Equal;
 using model_testing::Ids;
 using model_testing::RandomTable;
 using model_testing::SetOf;
 using model_testing::TableShape;
-
-DLSegment* Equal(const std::string& name, double v) {
-  auto* s = new DLSegment(name, false);
-  s->SetValueEqualTo(v);
-  return s;
-}
 
 std::vector<std::string> Names(const DLRule& r) {
   std::vector<std::string> names;

@@ -14,6 +14,20 @@
 
 namespace model_testing {
 
+DLSegment* Equal(const std::string& name, double v) {
+  auto* s = new DLSegment(name, false);
+  s->SetValueEqualTo(v);
+  return s;
+}
+
+DLRule* RuleOf(std::vector<DLSegment*> segments) {
+  auto* r = new DLRule();
+  for (DLSegment* s : segments) {
+    if (!r->AddSegment(s)) throw std::logic_error("RuleOf: a segment was refused");
+  }
+  return r;
+}
+
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::max();

@@ -18,6 +18,11 @@
 
 namespace model_testing {
 
+// A new segment "name equal to v" (the caller or the rule it joins owns it).
+DLSegment* Equal(const std::string& name, double v);
+// A new rule of these segments; throws std::logic_error when the rule refuses one.
+DLRule* RuleOf(std::vector<DLSegment*> segments);
+
 struct TableShape {
   int numCases = 300;
   // One categorical predictor "c0", "c1", ... per entry, with that many categories (codes
