@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ruleweave/ruleweave.h"
+#include "testing/row_records.h"
 
 namespace pmml_export_testing {
 void SaveExportedDocument(const std::string& name, const std::string& document);
@@ -17,24 +18,6 @@ void ExpectRoundTrip(DLVarList& vars, const DLModel& model, const std::string& t
 }  // namespace pmml_export_testing
 
 namespace {
-
-// Hands out the rows of a table, reusing one record.
-class Rows : public QXCommon::RecordIterator {
- public:
-  explicit Rows(const std::vector<std::vector<double>>& rows) : mRows(rows) {}
-  bool HasNext() override { return mNext < mRows.size(); }
-  const QXCommon::Record* Next() override {
-    const std::vector<double>& row = mRows[mNext++];
-    mRecord.Resize(static_cast<int>(row.size()));
-    for (std::size_t i = 0; i < row.size(); ++i) mRecord[static_cast<int>(i)] = row[i];
-    return &mRecord;
-  }
-
- private:
-  const std::vector<std::vector<double>>& mRows;
-  std::size_t mNext = 0;
-  QXCommon::Record mRecord{0};
-};
 
 class CancelNow : public QXQueryCancel {
  public:
@@ -76,7 +59,7 @@ class PMMLExportSearch : public ::testing::Test {
       const bool buys = chance(rng) < (likely ? 0.9 : 0.1);
       rows.push_back({a, static_cast<double>(color), static_cast<double>(size), buys ? 1.0 : 0.0});
     }
-    Rows records(rows);
+    testing_support::RowRecords records(rows);
     DLFactory factory;
     data.reset(factory.CreateDataSet(settings, vars, records));
     ASSERT_NE(data, nullptr) << factory.GetStatus().GetErrorCode();

@@ -12,26 +12,9 @@
 #include <gtest/gtest.h>
 
 #include "ruleweave/ruleweave.h"
+#include "testing/row_records.h"
 
 namespace {
-
-// Hands out the rows of a table, reusing one record.
-class TableRecords : public QXCommon::RecordIterator {
- public:
-  explicit TableRecords(const std::vector<std::vector<double>>& rows) : mRows(rows) {}
-  bool HasNext() override { return mNext < mRows.size(); }
-  const QXCommon::Record* Next() override {
-    const std::vector<double>& row = mRows[mNext++];
-    mRecord.Resize(static_cast<int>(row.size()));
-    for (std::size_t i = 0; i < row.size(); ++i) mRecord[static_cast<int>(i)] = row[i];
-    return &mRecord;
-  }
-
- private:
-  const std::vector<std::vector<double>>& mRows;
-  std::size_t mNext = 0;
-  QXCommon::Record mRecord{0};
-};
 
 const double kAwkward = 0.1 + 0.2;  // 0.30000000000000004
 
@@ -84,7 +67,7 @@ class PMMLRoundTrip : public ::testing::Test {
                       static_cast<double>(grade), static_cast<double>(ratio), xv, yv,
                       chance(rng) < p ? 1.0 : 0.0});
     }
-    TableRecords records(rows);
+    testing_support::RowRecords records(rows);
     DLFactory factory;
     data.reset(factory.CreateDataSet(settings, vars, records));
     ASSERT_NE(data, nullptr) << factory.GetStatus().GetErrorCode();

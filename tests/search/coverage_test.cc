@@ -20,6 +20,7 @@
 #include "search/list_coverage.h"
 #include "search/rule_coverage.h"
 #include "testing/model_table.h"
+#include "testing/row_records.h"
 
 namespace {
 
@@ -123,24 +124,6 @@ TEST(DLRuleCoverage, AttributeMeasureEqualsSplitAndMeasureWithLargeCategories) {
   CheckAttributeMeasures(shape, /*encoded=*/false);
 }
 
-// Records from a fixed table of codes, for a data set built by hand.
-class RowRecords : public QXCommon::RecordIterator {
- public:
-  explicit RowRecords(const std::vector<std::vector<double>>& rows) {
-    for (const auto& row : rows) {
-      QXCommon::Record r(static_cast<int>(row.size()));
-      for (std::size_t i = 0; i < row.size(); ++i) r[static_cast<int>(i)] = row[i];
-      mRows.push_back(r);
-    }
-  }
-  bool HasNext() override { return mNext < mRows.size(); }
-  const QXCommon::Record* Next() override { return &mRows[mNext++]; }
-
- private:
-  std::vector<QXCommon::Record> mRows;
-  std::size_t mNext = 0;
-};
-
 TEST(DLRuleCoverage, AttributeMeasureCodesAStringResponseAsTheViewDoes) {
   DLVarList vars;
   ASSERT_GE(vars.AddCatVar("c", "", std::vector<double>{0, 1, 2}, true, IDLVar::kPredictor,
@@ -150,7 +133,8 @@ TEST(DLRuleCoverage, AttributeMeasureCodesAStringResponseAsTheViewDoes) {
             0);
   DLDataSet data(vars, false);
   // c, y (codes): "yes" is code 1.
-  RowRecords rows({{0, 1}, {0, 0}, {1, 1}, {1, 1}, {2, 0}, {-1, 1}, {2, 1}, {-1, 0}});
+  testing_support::RowRecords rows(
+      {{0, 1}, {0, 0}, {1, 1}, {1, 1}, {2, 0}, {-1, 1}, {2, 1}, {-1, 0}});
   DLSettings settings;
   ASSERT_TRUE(data.InputData(rows, settings).IsOK());
   DLBitSet all = All(data.GetNumOfCases());
