@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <ruleweave/ruleweave.h>
+
 #include "cli.h"
 
 namespace ruleweave_cli {
@@ -121,6 +123,17 @@ TEST_F(Commands, UnknownOptionEndsWithStatusOneAndSaysWhereToLook) {
             "ruleweave: unknown option --colour for `ruleweave search`\n"
             "Try `ruleweave search --help`.\n");
   EXPECT_EQ(out.str(), "");
+}
+
+TEST_F(Commands, CancelledSearchEndsWithStatus130AndWritesNoFile) {
+  struct AlwaysCancel : QXQueryCancel {
+    bool IsCancelled() override { return true; }
+  } cancel;
+  RunContext context;
+  context.cancel = &cancel;
+  EXPECT_EQ(RunSearch(Search({"--pmml", Path("m.pmml")}), out, err, context), kExitCancelled);
+  EXPECT_EQ(err.str(), "\nruleweave: interrupted; nothing was written\n");
+  EXPECT_FALSE(fs::exists(Path("m.pmml")));
 }
 
 TEST(Cli, HelpCommandPrintsTheCommandsHelp) {
