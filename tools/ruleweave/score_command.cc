@@ -1,4 +1,5 @@
 // `ruleweave score`: a saved model measured on a data file, and optionally the scored file.
+#include <algorithm>
 #include <memory>
 #include <ostream>
 
