@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -27,7 +28,7 @@ LoadedTable Load(const std::string& text, const ColumnOptions& options) {
   }
   table.vars = BuildVarList(table.plan);
   InterruptCancel cancel;
-  ConsoleProgress progress(false);
+  ConsoleProgress progress(std::cerr, false);
   LoadData(source, options, table, progress, cancel);
   return table;
 }

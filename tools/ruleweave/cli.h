@@ -1,20 +1,21 @@
-// The command-line program's entry point: parses the command line and runs one command.
+// The command-line program's dispatcher: the general help and version, and one command run
+// with the rest of the arguments.
 #ifndef RULEWEAVE_TOOLS_CLI_H_
 #define RULEWEAVE_TOOLS_CLI_H_
 
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+
 namespace ruleweave_cli {
 
-// Exit statuses of the program.
-enum ExitStatus {
-  kExitOk = 0,
-  kExitBadInput = 1,      // bad input data or usage
-  kExitLibraryError = 2,  // the library reported an error status
-  kExitCancelled = 130,   // interrupted with Ctrl-C
-};
-
-// Runs `ruleweave` with the given arguments and returns the exit status. Results go to standard
-// output, messages and progress to standard error.
-int Main(int argc, char** argv);
+// Runs `ruleweave ARGS...` (the program's name not included) and returns the exit status.
+// `ruleweave help COMMAND` is `ruleweave COMMAND --help`. Results go to `out`, messages and
+// progress to `err`.
+int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+         const RunContext& context = RunContext());
 
 }  // namespace ruleweave_cli
 

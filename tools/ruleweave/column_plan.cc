@@ -10,8 +10,9 @@ namespace ruleweave_cli {
 
 namespace {
 
-bool Contains(const std::vector<std::string>& names, const std::string& name) {
-  return std::find(names.begin(), names.end(), name) != names.end();
+template <typename T>
+bool Contains(const std::vector<T>& values, const T& value) {
+  return std::find(values.begin(), values.end(), value) != values.end();
 }
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
@@ -240,6 +241,41 @@ void FillCategories(const ColumnProfile& p, const ColumnOptions& options,
   plan.numCategories = plan.stringCategories.size();
 }
 
+// The plan of the column of `p` with the profile's figures; kind and role still to decide.
+ColumnPlan StartPlan(const ColumnProfile& p) {
+  ColumnPlan plan;
+  plan.name = p.name;
+  plan.missing = p.missing;
+  plan.present = p.present;
+  plan.min = p.min;
+  plan.max = p.max;
+  return plan;
+}
+
+// The error for a column read as numbers that holds text: "WHAT column "c" holds the value "v"
+// WHY", at the line of the first such value; `what` is "weight ", "continuous " or "".
+InputError NotNumeric(const std::string& fileName, const ColumnProfile& p, const char* what,
+                      const std::string& why) {
+  return InputError(fileName, p.firstNonNumericLine, 0,
+                    std::string(what) + "column " + Quoted(p.name) + " holds the value " +
+                        Quoted(p.firstNonNumericText) + why);
+}
+
+// The column of `p`, at `index`, becomes the table's weight.
+void PlanWeight(const ColumnProfile& p, const std::string& fileName, std::size_t index,
+                ColumnPlan& plan, TablePlan& table) {
+  if (!p.allNumeric) throw NotNumeric(fileName, p, "weight ", ", which is not a number");
+  plan.kind = ColumnKind::kWeight;
+  plan.role = ColumnRole::kWeight;
+  table.weightIndex = static_cast<int>(index);
+}
+
+// The data set needs large categories for a used categorical column with too many categories.
+bool NeedsLargeCategories(const ColumnPlan& plan) {
+  return IsCategorical(plan.kind) && plan.role != ColumnRole::kUnused &&
+         plan.numCategories > kMaxSmallCategories;
+}
+
 }  // namespace
 
 TablePlan PlanTable(const std::vector<ColumnProfile>& profiles, const ColumnOptions& options,
@@ -248,30 +284,17 @@ TablePlan PlanTable(const std::vector<ColumnProfile>& profiles, const ColumnOpti
   for (std::size_t i = 0; i < profiles.size(); ++i) {
     const ColumnProfile& p = profiles[i];
     table.rows = p.missing + p.present;
-    ColumnPlan plan;
-    plan.name = p.name;
-    plan.missing = p.missing;
-    plan.present = p.present;
-    plan.min = p.min;
-    plan.max = p.max;
+    ColumnPlan plan = StartPlan(p);
     plan.integral = p.allIntegral;
     const bool isTarget = p.name == options.target;
     const bool listedContinuous = Contains(options.continuous, p.name);
     const bool listedNominal = Contains(options.nominal, p.name);
     const bool listedOrdinal = Contains(options.ordinal, p.name);
-    auto notNumeric = [&](const char* what) {
-      return InputError(fileName, p.firstNonNumericLine, 0,
-                        std::string(what) + " column " + Quoted(p.name) + " holds the value " +
-                            Quoted(p.firstNonNumericText) + ", which is not a number");
-    };
     if (Contains(options.ignore, p.name)) {
       plan.kind = ColumnKind::kIgnored;
       plan.role = ColumnRole::kUnused;
     } else if (p.name == options.weight) {
-      if (!p.allNumeric) throw notNumeric("weight");
-      plan.kind = ColumnKind::kWeight;
-      plan.role = ColumnRole::kWeight;
-      table.weightIndex = static_cast<int>(i);
+      PlanWeight(p, fileName, i, plan, table);
     } else if (listedNominal || listedOrdinal || isTarget) {
       const bool numeric = p.allNumeric && p.present > 0;
       if (listedOrdinal) {
@@ -283,7 +306,7 @@ TablePlan PlanTable(const std::vector<ColumnProfile>& profiles, const ColumnOpti
       FillCategories(p, options, fileName, plan);
       if (isTarget) table.targetIndex = static_cast<int>(i);
     } else if (listedContinuous || p.allNumeric) {
-      if (!p.allNumeric) throw notNumeric("continuous");
+      if (!p.allNumeric) throw NotNumeric(fileName, p, "continuous ", ", which is not a number");
       plan.kind = ColumnKind::kContinuous;
       plan.role = ColumnRole::kPredictor;
       plan.integral = false;
@@ -310,12 +333,66 @@ TablePlan PlanTable(const std::vector<ColumnProfile>& profiles, const ColumnOpti
                                  " has no value; it is not used as a predictor");
       }
     }
-    const bool categorical =
-        plan.kind == ColumnKind::kNominalNumeric || plan.kind == ColumnKind::kOrdinalNumeric ||
-        plan.kind == ColumnKind::kNominalString || plan.kind == ColumnKind::kOrdinalString;
-    if (categorical && plan.role != ColumnRole::kUnused &&
-        plan.numCategories > kMaxSmallCategories) {
-      table.largeCategories = true;
+    if (NeedsLargeCategories(plan)) table.largeCategories = true;
+    table.columns.push_back(std::move(plan));
+  }
+  return table;
+}
+
+TablePlan PlanForModel(const std::vector<PmmlField>& fields,
+                       const std::vector<ColumnProfile>& profiles, const ColumnOptions& options,
+                       const std::string& fileName, const std::string& modelName) {
+  TablePlan table;
+  for (std::size_t i = 0; i < profiles.size(); ++i) {
+    const ColumnProfile& p = profiles[i];
+    table.rows = p.missing + p.present;
+    ColumnPlan plan = StartPlan(p);
+    const PmmlField* field = nullptr;
+    for (const PmmlField& f : fields) {
+      if (f.name == p.name && (f.used || f.predicted)) field = &f;
+    }
+    if (p.name == options.weight) {
+      PlanWeight(p, fileName, i, plan, table);
+    } else if (field == nullptr) {
+      plan.kind = ColumnKind::kIgnored;
+      plan.role = ColumnRole::kUnused;
+    } else {
+      plan.role = field->predicted ? ColumnRole::kTarget : ColumnRole::kPredictor;
+      if (field->predicted) table.targetIndex = static_cast<int>(i);
+      const bool numeric = field->dataType != "string";
+      if (numeric && !p.allNumeric) {
+        throw NotNumeric(fileName, p, "", ", but the model " + modelName + " reads it as numbers");
+      }
+      const bool ordinal = field->optype == "ordinal";
+      if (field->optype == "continuous") {
+        plan.kind = ColumnKind::kContinuous;
+      } else if (numeric) {
+        plan.kind = ordinal ? ColumnKind::kOrdinalNumeric : ColumnKind::kNominalNumeric;
+        plan.integral = field->dataType == "integer";
+        for (const std::string& v : field->values) {
+          double number = 0;
+          if (!ParseNumber(v, number)) {
+            throw InputError(modelName, 0, 0,
+                             "field " + Quoted(p.name) + " has the category " + Quoted(v) +
+                                 ", which is not a number");
+          }
+          plan.numericCategories.push_back(number);
+        }
+        for (const std::string& text : p.texts) {
+          double number = 0;
+          ParseNumber(text, number);
+          if (!Contains(plan.numericCategories, number)) plan.numericCategories.push_back(number);
+        }
+        plan.numCategories = plan.numericCategories.size();
+      } else {
+        plan.kind = ordinal ? ColumnKind::kOrdinalString : ColumnKind::kNominalString;
+        plan.stringCategories = field->values;
+        for (const std::string& text : p.texts) {
+          if (!Contains(plan.stringCategories, text)) plan.stringCategories.push_back(text);
+        }
+        plan.numCategories = plan.stringCategories.size();
+      }
+      if (NeedsLargeCategories(plan)) table.largeCategories = true;
     }
     table.columns.push_back(std::move(plan));
   }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "csv_reader.h"
+#include "pmml_fields.h"
 
 namespace ruleweave_cli {
 
@@ -120,8 +121,23 @@ void CheckColumnOptions(const std::vector<std::string>& header, const ColumnOpti
 TablePlan PlanTable(const std::vector<ColumnProfile>& profiles, const ColumnOptions& options,
                     const std::string& fileName);
 
+// The plan of a data file read for a model (`fields`, from the model's document `modelName`):
+// the model's fields get the model's kind and its categories first (in the model's order, so
+// ordinal codes keep their order); categories only the data hold come after them; the weight
+// named by `options` is the weight; other columns are ignored. Throws InputError when a column
+// the model reads as numbers holds text, or a numeric field of the model has a text category.
+TablePlan PlanForModel(const std::vector<PmmlField>& fields,
+                       const std::vector<ColumnProfile>& profiles, const ColumnOptions& options,
+                       const std::string& fileName, const std::string& modelName);
+
 // Kind names as shown by describe ("continuous", "nominal string", ...).
 const char* KindName(ColumnKind kind);
+
+// Whether columns of this kind hold category codes.
+inline bool IsCategorical(ColumnKind kind) {
+  return kind == ColumnKind::kNominalNumeric || kind == ColumnKind::kOrdinalNumeric ||
+         kind == ColumnKind::kNominalString || kind == ColumnKind::kOrdinalString;
+}
 
 // The largest number of categories a data set holds without large categories.
 constexpr std::size_t kMaxSmallCategories = 254;

@@ -3,11 +3,11 @@
 #include "table_loader.h"
 
 #include <signal.h>
-#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
 #include <fstream>
+#include <ostream>
 #include <sstream>
 
 namespace ruleweave_cli {
@@ -60,10 +60,8 @@ InterruptCancel::InterruptCancel() {
 
 bool InterruptCancel::IsCancelled() { return gInterrupted != 0; }
 
-ConsoleProgress::ConsoleProgress(bool enabled, bool always)
-    : mEnabled(enabled && (always || isatty(STDERR_FILENO) == 1)),
-      mStart(std::chrono::steady_clock::now()),
-      mLastShown(mStart) {}
+ConsoleProgress::ConsoleProgress(std::ostream& err, bool enabled)
+    : mErr(err), mEnabled(enabled), mStart(std::chrono::steady_clock::now()), mLastShown(mStart) {}
 
 ConsoleProgress::~ConsoleProgress() { Done(); }
 
@@ -79,8 +77,9 @@ void ConsoleProgress::Show(const std::string& text, bool force) {
   if (!force && now - mLastShown < std::chrono::milliseconds(100)) return;
   mLastShown = now;
   const double seconds = std::chrono::duration<double>(now - mStart).count();
-  std::fprintf(stderr, "\r%s  %.1f s\033[K", text.c_str(), seconds);
-  std::fflush(stderr);
+  char elapsed[32];
+  std::snprintf(elapsed, sizeof elapsed, "  %.1f s", seconds);
+  mErr << '\r' << text << elapsed << "\033[K" << std::flush;
   mShowing = true;
 }
 
@@ -106,8 +105,7 @@ bool ConsoleProgress::OnProgress(ProgressReport* report) {
 
 void ConsoleProgress::Done() {
   if (mEnabled && mShowing) {
-    std::fprintf(stderr, "\r\033[K");
-    std::fflush(stderr);
+    mErr << "\r\033[K" << std::flush;
     mShowing = false;
   }
 }
@@ -271,7 +269,7 @@ void RowCoder::Code(const CsvReader& reader, QXCommon::Record& record) {
 }
 
 CsvRecordSource::CsvRecordSource(CsvReader& reader, RowCoder& coder, int numVars,
-                                 InterruptCancel& cancel)
+                                 QXQueryCancel& cancel)
     : mReader(reader), mCoder(coder), mCancel(cancel), mRecord(numVars) {}
 
 bool CsvRecordSource::HasNext() {
@@ -299,59 +297,8 @@ const QXCommon::Record* CsvRecordSource::Next() {
 LibraryError::LibraryError(const std::string& what, const QXDecision::QXStatus& status)
     : std::runtime_error(what), mStatus(status) {}
 
-const char* StatusMeaning(long code) {
-  switch (code) {
-    case 0:
-      return "no error";
-    case 1:
-      return "cancelled";
-    case 110011:
-      return "no case was loaded (no row, or every row's weight was missing or not positive)";
-    case 110018:
-      return "the search could not be set up (for example more bins than the data set allows)";
-    case 110022:
-      return "a value was refused by its variable (too many categories)";
-    case 110023:
-      return "PMML export: no variable could be written to the data dictionary";
-    case 110024:
-      return "PMML export: a value of a rule has no text form";
-    case 110025:
-      return "PMML export: a list uses no field and has no target";
-    case 110026:
-      return "PMML export: a list has no query or no response value";
-    case 110027:
-      return "PMML export: a rule has no condition";
-    case 110028:
-      return "PMML export: a rule names a variable that is not in the variable list";
-    case 110029:
-      return "PMML export: a condition has no PMML form";
-    case 110030:
-      return "PMML import: the document could not be read";
-    case 110031:
-      return "PMML import: the document holds no rule set";
-    case 110032:
-      return "PMML import: a rule set holds no rules";
-    case 110033:
-      return "PMML import: a rule entry is empty";
-    case 110035:
-      return "PMML import: a predicate names no field or has no known measure level";
-    case 110036:
-      return "PMML import: a range predicate has no value range";
-    case 110037:
-      return "PMML import: a value range was refused";
-    case 110038:
-      return "PMML import: a category predicate has no values";
-    case 110039:
-      return "PMML import: a category of the model does not occur in the data's variable";
-    case 110040:
-      return "a continuous predictor could not be binned";
-    default:
-      return "unknown status code";
-  }
-}
-
 void LoadData(const DataSource& source, const ColumnOptions& options, LoadedTable& table,
-              ConsoleProgress& progress, InterruptCancel& cancel) {
+              ConsoleProgress& progress, QXQueryCancel& cancel) {
   const auto start = std::chrono::steady_clock::now();
   std::unique_ptr<std::istream> in = source.Open();
   CsvReader reader(*in, source.Name(), options.delimiter);

@@ -9,6 +9,7 @@
 #include <istream>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -44,12 +45,12 @@ class InterruptCancel : public QXQueryCancel {
   bool IsCancelled() override;
 };
 
-// One line of progress on standard error, rewritten in place, only when standard error is a
-// terminal and not silenced. Throttled to a few updates a second.
+// One line of progress on the error stream, rewritten in place; the caller decides whether it
+// is shown (usually only when that stream is a terminal). Throttled to a few updates a second.
+// The stream is borrowed and must outlive the object.
 class ConsoleProgress : public ProgressListener {
  public:
-  // `always`: also when standard error is not a terminal.
-  explicit ConsoleProgress(bool enabled, bool always = false);
+  ConsoleProgress(std::ostream& err, bool enabled);
   ~ConsoleProgress() override;
   bool Enabled() const { return mEnabled; }
 
@@ -64,6 +65,7 @@ class ConsoleProgress : public ProgressListener {
  private:
   void Show(const std::string& text, bool force);
 
+  std::ostream& mErr;
   bool mEnabled;
   std::string mStage;
   std::chrono::steady_clock::time_point mStart;
@@ -98,7 +100,7 @@ class RowCoder {
 // through the library: it ends the records early and is kept for the caller (Error()).
 class CsvRecordSource : public QXCommon::RecordIterator {
  public:
-  CsvRecordSource(CsvReader& reader, RowCoder& coder, int numVars, InterruptCancel& cancel);
+  CsvRecordSource(CsvReader& reader, RowCoder& coder, int numVars, QXQueryCancel& cancel);
   bool HasNext() override;
   const QXCommon::Record* Next() override;
   const std::optional<InputError>& Error() const { return mError; }
@@ -106,7 +108,7 @@ class CsvRecordSource : public QXCommon::RecordIterator {
  private:
   CsvReader& mReader;
   RowCoder& mCoder;
-  InterruptCancel& mCancel;
+  QXQueryCancel& mCancel;
   QXCommon::Record mRecord;
   bool mFetched = false;
   bool mHave = false;
@@ -123,9 +125,6 @@ class LibraryError : public std::runtime_error {
   QXDecision::QXStatus mStatus;
 };
 
-// What a status code of the library means, in a few words.
-const char* StatusMeaning(long code);
-
 // A loaded table: its plan, variable list and data set (which borrows the list).
 struct LoadedTable {
   std::vector<std::string> header;
@@ -138,7 +137,7 @@ struct LoadedTable {
 // Second pass: loads every row of `source` into a data set through DLFactory::CreateDataSet.
 // Throws Cancelled, InputError or LibraryError.
 void LoadData(const DataSource& source, const ColumnOptions& options, LoadedTable& table,
-              ConsoleProgress& progress, InterruptCancel& cancel);
+              ConsoleProgress& progress, QXQueryCancel& cancel);
 
 }  // namespace ruleweave_cli
 

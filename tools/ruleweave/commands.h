@@ -1,0 +1,43 @@
+// The commands of `ruleweave` (search, score, describe, demo). Each takes its arguments (those
+// after the command's name) and the streams it writes to, and returns the exit status: the
+// program and the tests run them alike.
+#ifndef RULEWEAVE_TOOLS_COMMANDS_H_
+#define RULEWEAVE_TOOLS_COMMANDS_H_
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+class QXQueryCancel;
+
+namespace ruleweave_cli {
+
+// Exit statuses of the program.
+enum ExitStatus {
+  kExitOk = 0,
+  kExitBadInput = 1,      // bad input data or usage
+  kExitLibraryError = 2,  // the library reported an error status
+  kExitCancelled = 130,   // interrupted with Ctrl-C
+};
+
+// What a run knows of its surroundings besides its streams.
+struct RunContext {
+  QXQueryCancel* cancel = nullptr;  // asked during every long pass; none: never cancelled
+  bool errIsTerminal = false;       // progress is shown by default only on a terminal
+};
+
+// Results go to `out`; messages, warnings, progress and timings to `err`. A failure is reported
+// on `err` as "ruleweave: ..." and ends the command with its exit status; output files are then
+// not written.
+int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+              const RunContext& context = RunContext());
+int RunScore(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+             const RunContext& context = RunContext());
+int RunDescribe(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                const RunContext& context = RunContext());
+int RunDemo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+            const RunContext& context = RunContext());
+
+}  // namespace ruleweave_cli
+
+#endif  // RULEWEAVE_TOOLS_COMMANDS_H_

@@ -1,0 +1,91 @@
+// Writing column descriptions as text, CSV and JSON.
+#include "describe_report.h"
+
+#include <ostream>
+
+#include "csv_reader.h"
+
+namespace ruleweave_cli {
+
+namespace {
+
+// "a (3), b (2), ... 4 more"
+std::string CategoryList(const ColumnDescription& c, std::size_t limit) {
+  std::string text;
+  for (std::size_t k = 0; k < c.categories.size() && k < limit; ++k) {
+    if (k) text += ", ";
+    text += c.categories[k].first + " (" + std::to_string(c.categories[k].second) + ")";
+  }
+  if (c.categories.size() > limit) {
+    text += ", ... " + std::to_string(c.categories.size() - limit) + " more";
+  }
+  return text;
+}
+
+void WriteText(std::ostream& out, const TableDescription& table, std::size_t limit) {
+  out << table.file << ": " << table.rows << " rows, " << table.columns.size() << " columns"
+      << (table.largeCategories ? " (large categories on)" : "") << "\n\n";
+  for (const ColumnDescription& c : table.columns) {
+    out << c.name << ": " << c.kind << ", " << c.role << ", " << c.distinct << " distinct, "
+        << c.missing << " missing";
+    if (c.hasRange) {
+      out << ", range [" << FormatShort(c.min, 10) << ", " << FormatShort(c.max, 10) << "]";
+    }
+    out << '\n';
+    const std::string categories = CategoryList(c, limit);
+    if (!categories.empty()) out << "    " << categories << '\n';
+  }
+}
+
+void WriteCsv(std::ostream& out, const TableDescription& table, std::size_t limit) {
+  out << "column,kind,role,distinct,missing,min,max,categories\n";
+  for (const ColumnDescription& c : table.columns) {
+    out << QuoteField(c.name, ',') << ',' << QuoteField(c.kind, ',') << ',' << c.role << ','
+        << QuoteField(c.distinct, ',') << ',' << c.missing << ','
+        << (c.hasRange ? FormatNumber(c.min) : "") << ',' << (c.hasRange ? FormatNumber(c.max) : "")
+        << ',' << QuoteField(CategoryList(c, limit), ',') << '\n';
+  }
+}
+
+void WriteJson(std::ostream& out, const TableDescription& table, std::size_t limit) {
+  out << "{\"file\": " << JsonString(table.file) << ", \"rows\": " << table.rows
+      << ", \"columns\": [";
+  for (std::size_t i = 0; i < table.columns.size(); ++i) {
+    const ColumnDescription& c = table.columns[i];
+    out << (i ? ",\n  " : "\n  ") << "{\"name\": " << JsonString(c.name)
+        << ", \"kind\": " << JsonString(c.kind) << ", \"role\": " << JsonString(c.role)
+        << ", \"distinct\": " << JsonString(c.distinct) << ", \"missing\": " << c.missing;
+    if (c.hasRange) {
+      out << ", \"min\": " << FormatNumber(c.min) << ", \"max\": " << FormatNumber(c.max);
+    }
+    if (c.hasCategories) {
+      out << ", \"categories\": [";
+      for (std::size_t k = 0; k < c.categories.size() && k < limit; ++k) {
+        out << (k ? ", " : "") << "{\"value\": " << JsonString(c.categories[k].first)
+            << ", \"count\": " << c.categories[k].second << '}';
+      }
+      out << ']';
+    }
+    out << '}';
+  }
+  out << "\n]}\n";
+}
+
+}  // namespace
+
+void WriteDescription(std::ostream& out, const TableDescription& table, OutputFormat format,
+                      std::size_t maxCategories) {
+  switch (format) {
+    case OutputFormat::kTable:
+      WriteText(out, table, maxCategories);
+      break;
+    case OutputFormat::kCsv:
+      WriteCsv(out, table, maxCategories);
+      break;
+    case OutputFormat::kJson:
+      WriteJson(out, table, maxCategories);
+      break;
+  }
+}
+
+}  // namespace ruleweave_cli

@@ -1,0 +1,86 @@
+// The command line of one command: a table-driven long-option parser (no global state, so
+// commands parse alike in the program and in tests) and the option tables of each family of
+// options (reading the file, searching, output), each filling its own struct.
+#ifndef RULEWEAVE_TOOLS_OPTIONS_H_
+#define RULEWEAVE_TOOLS_OPTIONS_H_
+
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include <ruleweave/ruleweave.h>
+
+#include "column_plan.h"
+#include "report.h"
+
+namespace ruleweave_cli {
+
+// One option: `--name`, optionally also `-letter`. An option that takes a value gets it from
+// `--name=VALUE` or from the next argument (whatever that argument looks like). `apply` stores
+// the value in an options struct and throws UsageError when the value does not fit.
+struct OptionSpec {
+  std::string name;  // without the dashes
+  char letter = 0;   // one-letter alias, 0 for none
+  bool takesValue = false;
+  std::function<void(const std::string& value)> apply;
+};
+using OptionTable = std::vector<OptionSpec>;
+
+struct ParsedArgs {
+  std::vector<std::string> positional;  // in order; "-" is one of them (standard input)
+  bool help = false;                    // -h or --help was given
+};
+
+// Parses the arguments of `ruleweave COMMAND` (the command name not included) against `table`;
+// -h/--help is always known. Options and positional arguments may come in any order; after
+// `--` every argument is positional. A long option may be shortened to any prefix that names
+// one option only. Throws UsageError for an unknown option, a missing value or a value given to
+// a switch; options are applied in order, so the first bad one is reported.
+ParsedArgs ParseArgs(const std::vector<std::string>& args, const OptionTable& table,
+                     const std::string& command);
+
+// The entries of the tables, in order.
+OptionTable Join(std::initializer_list<OptionTable> tables);
+// The entries of `table` with the given names only.
+OptionTable Only(const OptionTable& table, std::initializer_list<const char*> names);
+
+// Non-empty parts of `text` between separators.
+std::vector<std::string> SplitList(const std::string& text, char separator);
+
+// How results are printed and what goes to standard error besides them.
+struct OutputOptions {
+  OutputFormat format = OutputFormat::kTable;
+  bool quiet = false;           // no progress, no notes
+  bool timings = false;         // time and memory of each stage
+  bool progressAlways = false;  // progress even when standard error is not a terminal
+};
+
+// What to search for and with which parameters, and which model to save.
+struct SearchOptions {
+  SearchOptions();  // sets the program's defaults (see kSearchOptionsHelp)
+  DLParameters params;
+  std::string response;
+  bool haveResponse = false;
+  std::string pmmlPath;
+  int modelIndex = 1;  // from 1
+};
+
+// --delimiter --na --continuous --nominal --ordinal --levels --ignore --weight --target
+OptionTable ColumnOptionTable(ColumnOptions& columns);
+// --response, the search parameters, --pmml --model
+OptionTable SearchOptionTable(SearchOptions& search);
+// --format --quiet --timings --progress
+OptionTable OutputOptionTable(OutputOptions& output);
+
+// A whole number option value of at least `min` (at most 10^9).
+int WholeNumber(const std::string& option, const std::string& text, long min);
+
+// Help texts of the option families, for the commands' --help.
+extern const char kColumnHelp[];
+extern const char kSearchOptionsHelp[];
+extern const char kOutputHelp[];
+
+}  // namespace ruleweave_cli
+
+#endif  // RULEWEAVE_TOOLS_OPTIONS_H_
