@@ -1,0 +1,20 @@
+"""The search settings' defaults, shared with the command-line program's: change them here only."""
+
+DEFAULTS = {
+    "response": None,  # required at fit: the target category that counts as a response
+    "min_group": "5%",  # a share of the (weighted) cases, never below MIN_GROUP_FLOOR; an int is a count
+    "list_depth": 10,
+    "rule_depth": 3,
+    "list_width": 5,
+    "rule_width": 5,
+    "bins": 10,
+    "binning": "frequency",  # or "width"
+    "confidence": 0.9,
+    "direction": "up",  # or "down"
+    "allow_missing": True,
+    "holdout": None,  # share of the rows kept out of the search (stratified), or None
+    "random_state": None,
+}
+
+# The smallest group a share of the cases may come to.
+MIN_GROUP_FLOOR = 10
