@@ -16,8 +16,14 @@ if(EXISTS ${RULEWEAVE_PYTHON_EXECUTABLE})
     set(ruleweave_python_found ON)
   endif()
 endif()
+# A sanitized extension cannot be loaded into the plain interpreter, so sanitized builds leave
+# the package out unless asked.
+set(ruleweave_python_default ${ruleweave_python_found})
+if(RULEWEAVE_SANITIZE)
+  set(ruleweave_python_default OFF)
+endif()
 option(RULEWEAVE_BUILD_PYTHON "Build the Python package (needs pybind11 and numpy)"
-  ${ruleweave_python_found})
+  ${ruleweave_python_default})
 if(RULEWEAVE_BUILD_PYTHON AND NOT ruleweave_python_found)
   message(FATAL_ERROR "RULEWEAVE_BUILD_PYTHON is on, but pybind11 or numpy was not found for "
     "${RULEWEAVE_PYTHON_EXECUTABLE}; install pybind11-dev python3-pybind11 python3-dev "
