@@ -7,6 +7,7 @@ holdout rows when a holdout was kept, else on the training rows; ties go to the 
 
 import numbers
 import sys
+import warnings
 
 import numpy as np
 import pandas as pd
@@ -122,14 +123,18 @@ def _progress(progress):
     except ImportError:
         return None, lambda: None
     bar = tqdm(desc="loading", unit=" cases", disable=None, file=sys.stderr, leave=False)
+    if bar.disable:  # not a terminal nor a notebook
+        return None, bar.close
+    stage = ["loading"]
 
     def report(info):
-        if info["stage"] == "searching" and bar.desc != "searching":
-            bar.set_description("searching")
+        if info["stage"] != stage[0]:
+            stage[0] = info["stage"]
+            bar.set_description(stage[0])
             bar.unit = " rules"
             bar.reset()
-        count = info["cases"] if info["stage"] == "loading" else max(info["rules"], 0)
-        bar.update(count - bar.n)
+        count = info["cases"] if stage[0] == "loading" else info["rules"]
+        bar.update(max(count, 0) - bar.n)
         if info["candidates"] >= 0:
             bar.set_postfix(candidates=info["candidates"], refresh=False)
 
@@ -305,6 +310,9 @@ class DecisionListSearch(_Mixin, _Base):
             done()
         del train_specs
 
+        if not result["models"]:
+            warnings.warn("the search found no rule that beats the base rate significantly; "
+                          "every row scores the base rate", stacklevel=2)
         models = [DecisionListModel(m["pmml"], features, target, response_code, m)
                   for m in result["models"]]
         scores = []

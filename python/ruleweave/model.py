@@ -140,11 +140,12 @@ class DecisionListModel:
         X = as_frame(X)
         if len(X) == 0:
             raise ValueError("X has no rows")
+        columns = {str(c): c for c in X.columns}
         specs = []
         for schema in self.features:
-            if schema.name not in X.columns:
+            if schema.name not in columns:
                 raise ValueError(f"X lacks the column '{schema.name}' the model reads")
-            specs.append(encode_column(schema, X[schema.name]))
+            specs.append(encode_column(schema, X[columns[schema.name]]))
         specs.append(empty_target(self.target, len(X)))
         return specs, len(X)
 
