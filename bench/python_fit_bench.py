@@ -62,7 +62,8 @@ def synthetic_frame(rows, seed=42):
         codes = rng.integers(0, count, rows)
         nominal.append(codes)
         shown = np.where(rng.random(rows) < 0.02, -1, codes).astype(np.int8)
-        columns[f"n{j}"] = pd.Categorical.from_codes(shown, categories=[f"v{k}" for k in range(count)])
+        names = [f"v{k}" for k in range(count)]
+        columns[f"n{j}"] = pd.Categorical.from_codes(shown, categories=names)
     ordinal = []
     for j in range(3):
         ordinal.append(rng.integers(0, 7, rows).astype(np.int8))

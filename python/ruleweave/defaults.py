@@ -1,8 +1,10 @@
-"""The search settings' defaults, shared with the command-line program's: change them here only."""
+"""The search settings' defaults, the same as the command-line program's; the estimator's
+signature and its documentation take them from here, so they change in this one place."""
 
 DEFAULTS = {
     "response": None,  # required at fit: the target category that counts as a response
-    "min_group": "5%",  # a share of the (weighted) cases, never below MIN_GROUP_FLOOR; an int is a count
+    # a share of the (weighted) cases, never below MIN_GROUP_FLOOR; an int is a count
+    "min_group": "5%",
     "list_depth": 10,
     "rule_depth": 3,
     "list_width": 5,

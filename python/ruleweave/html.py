@@ -12,7 +12,9 @@ def _percent(value):
 
 
 def _count(value):
-    return "-" if np.isnan(value) else (f"{value:.0f}" if float(value).is_integer() else f"{value:.2f}")
+    if np.isnan(value):
+        return "-"
+    return f"{value:.0f}" if float(value).is_integer() else f"{value:.2f}"
 
 
 def gains_svg(coverages, responses, width=320, height=220):

@@ -1,6 +1,10 @@
 """DecisionListSearch: planted groups found and scored, weights, missing values, holdout,
 scikit-learn compatibility, cancelling, and the errors bad input gets."""
 
+import os
+import subprocess
+import sys
+
 import numpy as np
 import pandas as pd
 import pytest
@@ -95,6 +99,20 @@ def test_scikit_learn_clone_pipeline_and_cross_validation(planted):
     scores = cross_val_score(pipe, X, y, cv=3, scoring="roc_auc",
                              fit_params={"rules__progress": False})
     assert scores.min() > 0.7
+
+
+def test_plain_use_without_scikit_learn(planted):
+    script = (
+        "import sys; sys.modules['sklearn'] = None\n"
+        "import numpy as np, ruleweave\n"
+        "from conftest import planted_frame\n"
+        "s = ruleweave.DecisionListSearch(response=1, bins=7)\n"
+        "assert s.set_params(list_depth=2).get_params()['list_depth'] == 2\n"
+        "X, y = planted_frame(rows=800)\n"
+        "assert s.fit(X, y, progress=False).predict_proba(X).shape == (800, 2)\n")
+    done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True,
+                          cwd=os.path.dirname(__file__), check=False)
+    assert done.returncode == 0, done.stderr
 
 
 def test_cancel_leaves_the_estimator_as_it_was(planted):
