@@ -216,9 +216,10 @@ def encode_column(schema, column):
     else:
         dtype = column.dtype
         if isinstance(dtype, pd.CategoricalDtype):
-            keys = column.astype(object).to_numpy()
-            missing = pd.isna(keys)
-            keys = np.array([str(k) for k in keys], dtype=object) if len(keys) else keys
+            codes = column.cat.codes.to_numpy()
+            texts = np.array([str(c) for c in dtype.categories] + [""], dtype=object)
+            keys = texts[codes]  # code -1 picks the trailing "", masked as missing below
+            missing = codes < 0
         elif pdt.is_bool_dtype(dtype):
             codes = _bool_codes(column)
             missing = codes < 0

@@ -28,7 +28,7 @@ py::dict Measure(const std::string& document, const py::list& columns, const py:
     if (table.data) {
       // Each list's query names the fields its rules use; weighted measures need the weight
       // among them as well.
-      std::vector<DLList*> owned;
+      std::vector<DLList*> handed;
       for (auto& list : lists) {
         if (!weightName.empty()) {
           DLDataQuery query = *list->GetDataQuery();
@@ -38,9 +38,10 @@ py::dict Measure(const std::string& document, const py::list& columns, const py:
           list->SetDataQuery(query);
         }
         list->SetDataSet(*table.data);
-        owned.push_back(list.release());
+        handed.push_back(list.get());
       }
-      model = std::make_unique<DLModel>(*table.data, owned);
+      model = std::make_unique<DLModel>(*table.data, handed);
+      for (auto& list : lists) list.release();  // the model owns them now
       model->ClearMeasure();
       if (!model->RefreshMeasure()) model.reset();
     }

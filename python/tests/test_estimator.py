@@ -2,6 +2,7 @@
 scikit-learn compatibility, cancelling, and the errors bad input gets."""
 
 import os
+import pickle
 import subprocess
 import sys
 
@@ -35,6 +36,8 @@ def test_planted_groups_are_found_and_scored(planted):
     base = y.mean()
     np.testing.assert_array_equal(search.predict(X), (proba[:, 1] > base).astype(int))
     assert rules.cumulative_coverage.iloc[-2] + rules.coverage.iloc[-1] == len(X)
+    copy = pickle.loads(pickle.dumps(search))
+    np.testing.assert_array_equal(copy.predict_proba(X), proba)
     html = search._repr_html_()
     assert "<svg" in html and top.conditions.split(" ")[0] in html
 

@@ -67,3 +67,15 @@ def test_column_kinds_follow_pandas(tmp_path, kind, optype, data_type, values):
     assert listed == (values or [])
     # New rows are read through the same schema.
     assert len(search.apply(X.head(3))) == 3
+
+
+def test_new_rows_keep_the_fit_categories(planted):
+    X, y = planted
+    search = DecisionListSearch(response=1, min_group=50).fit(X, y, progress=False)
+    assert search.rules_.conditions.str.contains("region").any()
+    regions = ["west", "unseen", "south", "north", "east"]  # another order, one category more
+    recoded = X.assign(region=pd.Categorical(X.region, categories=regions),
+                       kids=X.kids.astype(float))
+    recoded.loc[:9, "region"] = "unseen"
+    labels = search.apply(recoded)
+    np.testing.assert_array_equal(labels[10:], search.apply(X)[10:])
