@@ -316,10 +316,10 @@ class DecisionListSearch(_Mixin, _Base):
         models = [DecisionListModel(m["pmml"], features, target, response_code, m)
                   for m in result["models"]]
         scores = []
+        held_frame = X.iloc[held] if held is not None else None
         for model in models:
             evaluation = model.figures
             if held is not None:
-                held_frame = X.iloc[held]
                 evaluation = model.measure(held_frame, codes[held], None if weights is None
                                            else weights[held], weight_name)
                 model.holdout = evaluation
