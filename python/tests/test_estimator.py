@@ -10,7 +10,7 @@ import numpy as np
 import pandas as pd
 import pytest
 
-from ruleweave import DecisionListSearch
+from ruleweave import DecisionListSearch, read_pmml
 
 SMALL = dict(list_depth=4, list_width=3, rule_depth=2, rule_width=3, min_group=50)
 
@@ -188,8 +188,13 @@ def test_bad_input_gets_a_clear_error(case, params, change, error, message):
         DecisionListSearch(**params).fit(X, y, sample_weight=change.get("w"), progress=False)
 
 
-def test_scoring_refuses_rows_without_a_model_column(planted):
+def test_scoring_refuses_what_it_cannot_read(planted, tmp_path):
     X, y = planted
     search = DecisionListSearch(response=1, **SMALL).fit(X, y, progress=False)
     with pytest.raises(ValueError, match="lacks the column 'region'"):
         search.predict_proba(X.drop(columns="region"))
+    with pytest.raises(TypeError, match="'age'"):
+        search.predict(X.assign(age="old"))
+    (tmp_path / "rules.pmml").write_text("<PMML><Header/></PMML>")
+    with pytest.raises(ValueError, match="not a PMML rule-set document"):
+        read_pmml(tmp_path / "rules.pmml")
