@@ -10,9 +10,9 @@
 #include "data/attributes.h"
 #include "ruleweave/foundation/bit_set.h"
 #include "ruleweave/foundation/missing_value.h"
+#include "ruleweave/foundation/progress.h"
 #include "ruleweave/foundation/record.h"
-#include "ruleweave/search/progress.h"
-#include "ruleweave/search/settings.h"
+#include "ruleweave/foundation/settings.h"
 #include "ruleweave/variables/var.h"
 #include "ruleweave/variables/var_list.h"
 

@@ -23,9 +23,9 @@
 
 #include "pmml/xml_number.h"
 #include "ruleweave/data/data_query.h"
+#include "ruleweave/foundation/measure.h"
 #include "ruleweave/foundation/missing_value.h"
 #include "ruleweave/model/list.h"
-#include "ruleweave/model/measure.h"
 #include "ruleweave/model/model.h"
 #include "ruleweave/model/rule.h"
 #include "ruleweave/model/segment.h"

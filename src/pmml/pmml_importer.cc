@@ -12,16 +12,16 @@
 #include <new>
 #include <ostream>
 
-#include "pmml/scoring/model_factory.h"
-#include "pmml/scoring/number_text.h"
-#include "pmml/scoring/rule_set_model.h"
-#include "pmml/scoring/scorer_exception.h"
+#include "pmml/reader/model_factory.h"
+#include "pmml/reader/number_text.h"
+#include "pmml/reader/rule_set_model.h"
+#include "pmml/reader/scorer_exception.h"
 #include "ruleweave/data/data_query.h"
+#include "ruleweave/foundation/parameters.h"
 #include "ruleweave/model/list.h"
 #include "ruleweave/model/model.h"
 #include "ruleweave/model/rule.h"
 #include "ruleweave/model/segment.h"
-#include "ruleweave/search/parameters.h"
 #include "ruleweave/variables/encoder.h"
 #include "ruleweave/variables/var.h"
 #include "ruleweave/variables/var_list.h"

@@ -5,8 +5,8 @@ list(APPEND RULEWEAVE_SOURCES
   pmml/xml_number.cc
   pmml/xml_writer.cc
   pmml/pmml_importer.cc
-  pmml/scoring/model_factory.cc
-  pmml/scoring/number_text.cc
-  pmml/scoring/rule_set_model.cc
-  pmml/scoring/safe_xml.cc
+  pmml/reader/model_factory.cc
+  pmml/reader/number_text.cc
+  pmml/reader/rule_set_model.cc
+  pmml/reader/safe_xml.cc
 )

@@ -4,11 +4,11 @@
 #include <ostream>
 #include <utility>
 
+#include "foundation/progress_throttle.h"
 #include "ruleweave/data/data_query.h"
 #include "ruleweave/data/data_view.h"
+#include "ruleweave/foundation/parameters.h"
 #include "ruleweave/model/list.h"
-#include "ruleweave/search/parameters.h"
-#include "search/progress_throttle.h"
 
 namespace {
 

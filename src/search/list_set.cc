@@ -4,9 +4,9 @@
 #include <ostream>
 #include <utility>
 
+#include "foundation/progress_throttle.h"
+#include "ruleweave/foundation/parameters.h"
 #include "ruleweave/model/list.h"
-#include "ruleweave/search/parameters.h"
-#include "search/progress_throttle.h"
 
 namespace {
 

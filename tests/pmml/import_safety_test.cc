@@ -11,9 +11,9 @@
 
 #include "import_fixtures.h"
 #include "pmml/pmml_importer.h"
-#include "pmml/scoring/number_text.h"
-#include "pmml/scoring/safe_xml.h"
-#include "pmml/scoring/scorer_exception.h"
+#include "pmml/reader/number_text.h"
+#include "pmml/reader/safe_xml.h"
+#include "pmml/reader/scorer_exception.h"
 #include "ruleweave/model/model.h"
 
 namespace {
