@@ -5,7 +5,9 @@
 #include <string>
 #include <utility>
 
+#include "data/data_views.h"
 #include "foundation/progress_throttle.h"
+#include "foundation/status_codes.h"
 #include "pmml/pmml_exporter.h"
 #include "pmml/pmml_importer.h"
 #include "ruleweave/data/data_query.h"
@@ -17,14 +19,8 @@
 #include "ruleweave/model/model.h"
 #include "search/list_set.h"
 
-namespace {
-
-const QXDecision::QXStatus kCancelled(1, false);
-constexpr long kSetupFailed = 110018;
-constexpr long kBinningFailed = 110040;
-constexpr const char* kBinningMessage = "Error Binning Method for Continue Variable(s).";
-
-}  // namespace
+using ruleweave::status::Cancelled;
+using ruleweave::status::Error;
 
 DLAlgorithm::DLAlgorithm(const DLSettings& settings) : mStatus(), mSettings(&settings) {}
 
@@ -38,7 +34,7 @@ QXDecision::QXStatus DLAlgorithm::Run(DLParameters const& params, DLDataSet cons
   QXDecision::QXStatus status;
   mStatus = status;
   if (IsSearchCancelled(params)) {
-    mStatus = kCancelled;
+    mStatus = Cancelled();
     return mStatus;
   }
 
@@ -52,11 +48,12 @@ QXDecision::QXStatus DLAlgorithm::Run(DLParameters const& params, DLDataSet cons
   // Setting up the view is the one place where a failed precondition becomes a status.
   try {
     search = std::make_unique<DLListSet>(params, data, query);
-  } catch (const QXDecision::ConstructorException& e) {
-    const bool binning = e.GetMessage().find(kBinningMessage) != std::string::npos;
-    status = QXDecision::QXStatus(binning ? kBinningFailed : kSetupFailed, false);
+  } catch (const DLBinningException&) {
+    status = Error(ruleweave::status::kBinningFailed);
+  } catch (const QXDecision::ConstructorException&) {
+    status = Error(ruleweave::status::kSearchSetupFailed);
   }
-  if (IsSearchCancelled(params)) status = kCancelled;
+  if (IsSearchCancelled(params)) status = Cancelled();
 
   if (status.IsOK()) status = search->Search();
   if (status.IsOK()) {

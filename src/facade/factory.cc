@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "facade/algorithm.h"
+#include "foundation/progress_throttle.h"
+#include "foundation/status_codes.h"
 #include "ruleweave/data/data_set.h"
 #include "ruleweave/foundation/progress.h"
 #include "ruleweave/foundation/settings.h"
@@ -16,9 +18,8 @@ IDLAlgorithm* DLFactory::CreateAlgorithm(DLSettings const& settings) {
 
 DLDataSet* DLFactory::CreateDataSet(DLSettings const& settings, DLVarList& vars,
                                     QXCommon::RecordIterator& records) {
-  QXQueryCancel* cancel = settings.GetCancelPointer();
-  if (cancel != nullptr && cancel->IsCancelled()) {
-    mStatus = QXDecision::QXStatus(1, false);
+  if (IsCancelRequested(settings.GetCancelPointer())) {
+    mStatus = ruleweave::status::Cancelled();
     return nullptr;
   }
   auto dataSet = std::make_unique<DLDataSet>(vars, settings.IsUsingLargeCategory());

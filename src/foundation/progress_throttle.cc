@@ -1,4 +1,4 @@
-// Progress throttling and cancel polling for the search loops.
+// Progress throttling and cancel polling for loading and the search loops.
 #include "foundation/progress_throttle.h"
 
 #include <ctime>
@@ -6,25 +6,29 @@
 #include "ruleweave/foundation/parameters.h"
 #include "ruleweave/foundation/progress.h"
 
-double SearchClockTicks() {
+double ProgressClockTicks() {
   return static_cast<double>(std::clock()) * 1000.0 / static_cast<double>(CLOCKS_PER_SEC);
 }
 
 DLProgressThrottle::DLProgressThrottle(const DLParameters& params, const char* key)
-    : mParams(&params), mKey(key), mCountdown(params.GetNumOfSkippedReports()) {}
+    : DLProgressThrottle(params.GetProgressListener(), params.GetReporter(),
+                         params.GetNumOfSkippedReports(), key) {}
 
-void DLProgressThrottle::UnitDone() {
-  ProgressListener* listener = mParams->GetProgressListener();
-  if (listener == nullptr) return;
+DLProgressThrottle::DLProgressThrottle(ProgressListener* listener, DLReporter* reporter, int skip,
+                                       const char* key)
+    : mListener(listener), mReporter(reporter), mSkip(skip), mKey(key), mCountdown(skip) {}
+
+void DLProgressThrottle::UnitDone(int n) {
+  if (mListener == nullptr) return;
   if (--mCountdown >= 1) return;
-  mCountdown = mParams->GetNumOfSkippedReports();
-  DLReporter* reporter = mParams->GetReporter();
-  if (reporter == nullptr) return;
-  reporter->SetValues(mKey, 1, SearchClockTicks());
-  listener->OnProgress(reporter);
+  mCountdown = mSkip;
+  if (mReporter == nullptr) return;
+  mReporter->SetValues(mKey, n, ProgressClockTicks());
+  mListener->OnProgress(mReporter);
 }
 
+bool IsCancelRequested(QXQueryCancel* cancel) { return cancel != nullptr && cancel->IsCancelled(); }
+
 bool IsSearchCancelled(const DLParameters& params) {
-  QXQueryCancel* cancel = params.GetCancelPointer();
-  return cancel != nullptr && cancel->IsCancelled();
+  return IsCancelRequested(params.GetCancelPointer());
 }

@@ -16,6 +16,7 @@
 //           several
 //         SimpleRule for the remainder: three Extension, then True
 #include "pmml/pmml_exporter.h"
+#include "foundation/status_codes.h"
 
 #include <cfloat>
 #include <cmath>
@@ -42,14 +43,13 @@ using QXDecisionXML::XMLString;
 
 namespace {
 
-// Status codes of the export.
-constexpr long kNoDataField = 110023;
-constexpr long kNoTextForm = 110024;
-constexpr long kEmptyMiningSchema = 110025;
-constexpr long kNoResponseValue = 110026;
-constexpr long kRuleWithoutSegments = 110027;
-constexpr long kUnknownAttribute = 110028;
-constexpr long kOperatorWithoutForm = 110029;
+using ruleweave::status::kEmptyMiningSchema;
+using ruleweave::status::kNoDataField;
+using ruleweave::status::kNoResponseValue;
+using ruleweave::status::kNoTextForm;
+using ruleweave::status::kOperatorWithoutForm;
+using ruleweave::status::kRuleWithoutSegments;
+using ruleweave::status::kUnknownAttribute;
 
 // The root element's strings as the PMML 3.0 standard defines them.
 const char kPMMLVersion[] = "3.0";
@@ -516,7 +516,7 @@ DLPMMLExporter::Element* DLPMMLExporter::AddElement(Element* parent, const std::
 }
 
 void DLPMMLExporter::Fail(long code) {
-  if (IsOK()) mStatus = QXStatus(code, false);
+  if (IsOK()) mStatus = ruleweave::status::Error(code);
 }
 
 void DLPMMLExporter::Display(std::ostream& os) const {

@@ -7,6 +7,7 @@
 // remainder rule (predicate True) is dropped, so the lists re-measure and export as before.
 // Measures, rule ids, recordCount and nbCorrect are not read.
 #include "pmml/pmml_importer.h"
+#include "foundation/status_codes.h"
 
 #include <memory>
 #include <new>
@@ -30,18 +31,16 @@ using QXDecision::QXStatus;
 
 namespace {
 
-// Status codes of the import.
-constexpr long kUnreadableDocument = 110030;
-constexpr long kNoRuleSet = 110031;
-constexpr long kEmptyRuleSet = 110032;
-constexpr long kNullRule = 110033;
-constexpr long kUnusablePredicate = 110035;
-constexpr long kNoValueRange = 110036;
-constexpr long kRangeRefused = 110037;
-constexpr long kNoValues = 110038;
-constexpr long kUnknownCategory = 110039;
-
-QXStatus Error(long code) { return QXStatus(code, /*isWarning=*/false); }
+using ruleweave::status::Error;
+using ruleweave::status::kEmptyRuleSet;
+using ruleweave::status::kNoRuleSet;
+using ruleweave::status::kNoValueRange;
+using ruleweave::status::kNoValues;
+using ruleweave::status::kNullRule;
+using ruleweave::status::kRangeRefused;
+using ruleweave::status::kUnknownCategory;
+using ruleweave::status::kUnreadableDocument;
+using ruleweave::status::kUnusablePredicate;
 
 }  // namespace
 

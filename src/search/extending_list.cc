@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "foundation/progress_throttle.h"
+#include "foundation/status_codes.h"
 #include "ruleweave/data/data_query.h"
 #include "ruleweave/data/data_view.h"
 #include "ruleweave/foundation/parameters.h"
@@ -12,7 +13,7 @@
 
 namespace {
 
-const QXDecision::QXStatus kCancelled(1, false);
+using ruleweave::status::Cancelled;
 
 // The measure every pair must beat to be taken: nothing for Up, certain response for Down.
 DLMeasure InitialMeasure(bool down) { return down ? DLMeasure(1.0, 1.0) : DLMeasure(0.0, 0.0); }
@@ -43,7 +44,7 @@ QXDecision::QXStatus DLExtendingList::ExtendRules(bool& extended) {
     mExtending.push_back(std::make_unique<DLExtendingRule>(*mParams, *mView, *remainder));
   }
   if (IsSearchCancelled(*mParams)) {
-    status = kCancelled;
+    status = Cancelled();
   } else {
     for (int depth = 0; depth < mParams->GetRuleDepth(); ++depth) {
       if (mExtending.empty()) break;
@@ -54,7 +55,7 @@ QXDecision::QXStatus DLExtendingList::ExtendRules(bool& extended) {
         if (cancelled) break;
       }
       if (cancelled) {
-        status = kCancelled;
+        status = Cancelled();
         break;
       }
       if (!produced) break;
@@ -69,7 +70,7 @@ QXDecision::QXStatus DLExtendingList::ExtendRules(bool& extended) {
 }
 
 QXDecision::QXStatus DLExtendingList::SelectRules(int width) {
-  if (IsSearchCancelled(*mParams)) return kCancelled;
+  if (IsSearchCancelled(*mParams)) return Cancelled();
   QXDecision::QXStatus status;
   if (width < 1) return status;
   DLProgressThrottle throttle(*mParams, "candidates");
@@ -80,7 +81,7 @@ QXDecision::QXStatus DLExtendingList::SelectRules(int width) {
     selected.push_back(std::move(rule));
     throttle.UnitDone();
     if (IsSearchCancelled(*mParams)) {
-      status = kCancelled;
+      status = Cancelled();
       break;
     }
   }

@@ -5,14 +5,11 @@
 #include <utility>
 
 #include "foundation/progress_throttle.h"
+#include "foundation/status_codes.h"
 #include "ruleweave/foundation/parameters.h"
 #include "ruleweave/model/list.h"
 
-namespace {
-
-const QXDecision::QXStatus kCancelled(1, false);
-
-}  // namespace
+using ruleweave::status::Cancelled;
 
 DLListSet::DLListSet(const DLParameters& params, const DLDataSet& data, const DLDataQuery& query)
     : mParams(&params), mQuery(&query), mView(params, data, query) {}
@@ -25,7 +22,7 @@ void DLListSet::Start() {
 }
 
 QXDecision::QXStatus DLListSet::Search() {
-  if (IsSearchCancelled(*mParams)) return kCancelled;
+  if (IsSearchCancelled(*mParams)) return Cancelled();
   // The reporter counts from -1 during the run and is reset again afterwards, also when a host
   // callback throws.
   struct ReporterReset {
@@ -36,7 +33,7 @@ QXDecision::QXStatus DLListSet::Search() {
   } reset{mParams->GetReporter()};
   if (reset.reporter != nullptr) {
     reset.reporter->Reset();
-    reset.reporter->SetStartTime(SearchClockTicks());
+    reset.reporter->SetStartTime(ProgressClockTicks());
   }
 
   QXDecision::QXStatus status;
@@ -65,7 +62,7 @@ QXDecision::QXStatus DLListSet::Search() {
 }
 
 QXDecision::QXStatus DLListSet::SelectLists(int width) {
-  if (IsSearchCancelled(*mParams)) return kCancelled;
+  if (IsSearchCancelled(*mParams)) return Cancelled();
   QXDecision::QXStatus status;
   if (width < 1) return status;
   DLProgressThrottle throttle(*mParams, "rules");
@@ -76,7 +73,7 @@ QXDecision::QXStatus DLListSet::SelectLists(int width) {
     selected.push_back(std::move(list));
     throttle.UnitDone();
     if (IsSearchCancelled(*mParams)) {
-      status = kCancelled;
+      status = Cancelled();
       break;
     }
   }
