@@ -4,6 +4,7 @@
 
 // foundation: what every layer shares
 #include "ruleweave/foundation/bit_set.h"
+#include "ruleweave/foundation/constants.h"
 #include "ruleweave/foundation/exceptions.h"
 #include "ruleweave/foundation/measure.h"
 #include "ruleweave/foundation/missing_value.h"

@@ -6,6 +6,7 @@ list(APPEND RULEWEAVE_SOURCES
   foundation/missing_value.cc
   foundation/record.cc
   foundation/status.cc
+  foundation/number_text.cc
   foundation/measure.cc
   foundation/statistics.cc
   foundation/parameters.cc

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "data/attributes.h"
+#include "data/response_code.h"
 #include "foundation/bit_walk.h"
 #include "model/attribute_measure.h"
-#include "model/response_code.h"
 #include "ruleweave/data/attribute.h"
 #include "ruleweave/data/data_view.h"
 #include "ruleweave/foundation/exceptions.h"
@@ -298,7 +298,7 @@ DLAttributeMeasure* DLRuleCoverage::GetAttributeMeasure(std::string const& name)
   const IDLAttribute* target = mView->GetTargetAttribute();
   if (weight != nullptr && weight->GetNumOfCases() != capacity) return result.release();
   const bool targetUsable = target != nullptr && target->GetNumOfCases() == capacity;
-  const long long responseCode = ResponseCode(*mView);
+  const long long responseCode = ruleweave::detail::ResponseCode(*mView);
   const long long missingCode = attr->GetMissingCategory();
 
   const IDLAttribute* usedTarget = targetUsable ? target : nullptr;

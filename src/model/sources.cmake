@@ -3,7 +3,6 @@ list(APPEND RULEWEAVE_SOURCES
   model/segment.cc
   model/measure_line.cc
   model/attribute_measure.cc
-  model/response_code.cc
   model/rule_coverage.cc
   model/list_coverage.cc
   model/rule.cc

@@ -13,12 +13,12 @@
 #include <new>
 #include <ostream>
 
+#include "foundation/number_text.h"
 #include "pmml/reader/model_factory.h"
-#include "pmml/reader/number_text.h"
 #include "pmml/reader/rule_set_model.h"
 #include "pmml/reader/scorer_exception.h"
 #include "ruleweave/data/data_query.h"
-#include "ruleweave/foundation/parameters.h"
+#include "ruleweave/foundation/constants.h"
 #include "ruleweave/model/list.h"
 #include "ruleweave/model/model.h"
 #include "ruleweave/model/rule.h"
@@ -235,23 +235,13 @@ double DLPMMLImporter::EncodeCategory(const std::string& field, const std::strin
   switch (var->GetMeasureLevel()) {
     case IDLVar::kContinuous:
       // A continuous field's values are the numbers themselves; no encoder takes part.
-      ok = QXScore::ParseWholeNumber(text, &number);
+      ok = ruleweave::number_text::ParseWholeNumber(text, &number);
       return ok ? number : -1;
     case IDLVar::kNominalNumeric:
-    case IDLVar::kOrdinalNumeric: {
-      const auto* encoder =
-          dynamic_cast<const ruleweave::detail::CatNumEncoder*>(var->GetEncoder());
-      if (encoder == nullptr || !QXScore::ParseWholeNumber(text, &number)) return -1;
-      const int code = encoder->EncodeConst(number);
-      ok = code != -1;
-      return code;
-    }
+    case IDLVar::kOrdinalNumeric:
     case IDLVar::kNominalString:
     case IDLVar::kOrdinalString: {
-      const auto* encoder =
-          dynamic_cast<const ruleweave::detail::CatStrEncoder*>(var->GetEncoder());
-      if (encoder == nullptr) return -1;
-      const int code = encoder->EncodeConst(text);
+      const int code = var->GetCategoryCode(text);
       ok = code != -1;
       return code;
     }

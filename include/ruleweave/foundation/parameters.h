@@ -1,22 +1,13 @@
-// DLParameters: what a search looks for and how hard it looks, with the search direction and
-// binning type of the DLConst scope.
+// DLParameters: what a search looks for and how hard it looks (the search direction and binning
+// type it names are in "ruleweave/foundation/constants.h").
 #ifndef RULEWEAVE_FOUNDATION_PARAMETERS_H_
 #define RULEWEAVE_FOUNDATION_PARAMETERS_H_
 
 #include <iosfwd>
 #include <memory>
 
+#include "ruleweave/foundation/constants.h"
 #include "ruleweave/foundation/progress.h"
-
-namespace DLConst {
-
-// Up looks for a high response probability (PMML "up"), Down for a low one ("down").
-enum SearchDirection { Up = 0, Down = 1 };
-// How continuous predictors are binned for the search: equal-width bins over the variable's
-// range, or equal-frequency cut points of the loaded data (any non-zero value).
-enum BinningType { EqualWidth = 0, EqualFrequency = 1 };
-
-}  // namespace DLConst
 
 // A plain object the host fills. Validating setters return false and leave the field unchanged.
 //

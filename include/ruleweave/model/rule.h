@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "ruleweave/foundation/bit_set.h"
+#include "ruleweave/foundation/constants.h"
 #include "ruleweave/foundation/measure.h"
-#include "ruleweave/foundation/parameters.h"
 #include "ruleweave/model/segment.h"
 
 class IDLDataView;

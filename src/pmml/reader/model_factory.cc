@@ -25,7 +25,7 @@
 #include <utility>
 #include <vector>
 
-#include "pmml/reader/number_text.h"
+#include "foundation/number_text.h"
 #include "pmml/reader/rule_set_model.h"
 #include "pmml/reader/safe_xml.h"
 #include "pmml/reader/scorer_exception.h"
@@ -99,7 +99,8 @@ std::vector<std::string> ReadArray(const xmlNode* array) {
   std::string n;
   if (GetAttribute(array, "n", &n)) {
     double count = 0;
-    if (!ParseWholeNumber(n, &count) || count != static_cast<double>(members.size())) {
+    if (!ruleweave::number_text::ParseWholeNumber(n, &count) ||
+        count != static_cast<double>(members.size())) {
       throw ScorerException("an Array's n does not match its " + std::to_string(members.size()) +
                             " members" + LineOf(array));
     }
@@ -371,7 +372,7 @@ class DocumentReader {
           if (isIn && level == kScale) {
             double v = 0;
             std::unique_ptr<ScoreValueRange> range;
-            if (first.hasValue && ParseWholeNumber(first.value, &v)) {
+            if (first.hasValue && ruleweave::number_text::ParseWholeNumber(first.value, &v)) {
               range = std::make_unique<ScoreValueRange>(v, v, true, true);
             }
             return std::make_unique<ScaleSplit>(field, position, var, std::move(range));
@@ -400,9 +401,11 @@ class DocumentReader {
     if (level == kScale) {
       double lowValue = -DBL_MAX, highValue = DBL_MAX;
       bool usable = true;
-      if (low != nullptr) usable = low->hasValue && ParseWholeNumber(low->value, &lowValue);
+      if (low != nullptr)
+        usable = low->hasValue && ruleweave::number_text::ParseWholeNumber(low->value, &lowValue);
       if (high != nullptr && usable) {
-        usable = high->hasValue && ParseWholeNumber(high->value, &highValue);
+        usable =
+            high->hasValue && ruleweave::number_text::ParseWholeNumber(high->value, &highValue);
       }
       std::unique_ptr<ScoreValueRange> range;
       if (usable) {

@@ -1,14 +1,14 @@
 // QXScore::ScoreDictVar, RuleSetModel and SimpleRule: storage of what the reader builds.
 #include "pmml/reader/rule_set_model.h"
 
-#include "pmml/reader/number_text.h"
+#include "foundation/number_text.h"
 
 namespace QXScore {
 
 void ScoreDictVar::AddCategory(std::string value) {
   const int position = static_cast<int>(mCategories.size());
   double number = 0;
-  if (mDataType != "string" && ParseWholeNumber(value, &number)) {
+  if (mDataType != "string" && ruleweave::number_text::ParseWholeNumber(value, &number)) {
     mPositionOfNumber.emplace(number, position);  // the first category of a number wins
   }
   mPositionOfText.emplace(value, position);
@@ -19,7 +19,7 @@ int ScoreDictVar::FindCategory(const std::string& text) const {
   const auto exact = mPositionOfText.find(text);
   if (exact != mPositionOfText.end()) return exact->second;
   double number = 0;
-  if (mDataType == "string" || !ParseWholeNumber(text, &number)) return -1;
+  if (mDataType == "string" || !ruleweave::number_text::ParseWholeNumber(text, &number)) return -1;
   const auto same = mPositionOfNumber.find(number);
   return same == mPositionOfNumber.end() ? -1 : same->second;
 }
