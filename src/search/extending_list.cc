@@ -10,17 +10,13 @@
 #include "ruleweave/data/data_view.h"
 #include "ruleweave/foundation/parameters.h"
 #include "ruleweave/model/list.h"
+#include "search/beam.h"
 
 namespace {
 
 using ruleweave::status::Cancelled;
 
-// The measure every pair must beat to be taken: nothing for Up, certain response for Down.
-DLMeasure InitialMeasure(bool down) { return down ? DLMeasure(1.0, 1.0) : DLMeasure(0.0, 0.0); }
-
-bool IsBetter(bool down, const DLMeasure& best, const DLMeasure& m) {
-  return down ? best > m : best < m;
-}
+using ruleweave::beam::IsBetter;
 
 }  // namespace
 
@@ -70,46 +66,14 @@ QXDecision::QXStatus DLExtendingList::ExtendRules(bool& extended) {
 }
 
 QXDecision::QXStatus DLExtendingList::SelectRules(int width) {
-  if (IsSearchCancelled(*mParams)) return Cancelled();
-  QXDecision::QXStatus status;
-  if (width < 1) return status;
-  DLProgressThrottle throttle(*mParams, "candidates");
-  std::vector<std::unique_ptr<DLExtendingRule>> selected;
-  for (int n = 0; n < width && !mExtending.empty(); ++n) {
-    std::unique_ptr<DLExtendingRule> rule = PopBestRule();
-    if (!rule) break;
-    selected.push_back(std::move(rule));
-    throttle.UnitDone();
-    if (IsSearchCancelled(*mParams)) {
-      status = Cancelled();
-      break;
-    }
-  }
-  if (status.IsOK()) mExtending = std::move(selected);
-  return status;
+  return ruleweave::beam::Select(mExtending, width, *mParams, "candidates",
+                                 [this] { return PopBestRule(); });
 }
 
 std::unique_ptr<DLExtendingRule> DLExtendingList::PopBestRule() {
-  const bool down = mParams->GetSearchDirection() == DLConst::Down;
-  DLMeasure best = InitialMeasure(down);
-  int chosen = -1;
-  int candidate = -1;
-  for (std::size_t i = 0; i < mExtending.size(); ++i) {
-    DLMeasure m;
-    const int c = mExtending[i]->GetBestCandidate(m);
-    if (IsBetter(down, best, m)) {
-      best = m;
-      chosen = static_cast<int>(i);
-      candidate = c;
-    }
-  }
-  if (chosen < 0) return nullptr;
-  DLExtendingRule* rule = mExtending[chosen].get();
-  DLExtendingRule* extended = rule->ExtendWith(candidate);
-  if (extended != rule) return std::unique_ptr<DLExtendingRule>(extended);
-  std::unique_ptr<DLExtendingRule> taken = std::move(mExtending[chosen]);
-  mExtending.erase(mExtending.begin() + chosen);
-  return taken;
+  return ruleweave::beam::PopBest(
+      mExtending, mParams->GetSearchDirection() == DLConst::Down,
+      [](const DLExtendingRule& rule, DLMeasure& m) { return rule.GetBestCandidate(m); });
 }
 
 int DLExtendingList::GetBestExtension(DLMeasure& m) const {

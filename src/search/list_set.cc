@@ -8,6 +8,7 @@
 #include "foundation/status_codes.h"
 #include "ruleweave/foundation/parameters.h"
 #include "ruleweave/model/list.h"
+#include "search/beam.h"
 
 using ruleweave::status::Cancelled;
 
@@ -62,47 +63,14 @@ QXDecision::QXStatus DLListSet::Search() {
 }
 
 QXDecision::QXStatus DLListSet::SelectLists(int width) {
-  if (IsSearchCancelled(*mParams)) return Cancelled();
-  QXDecision::QXStatus status;
-  if (width < 1) return status;
-  DLProgressThrottle throttle(*mParams, "rules");
-  std::vector<std::unique_ptr<DLExtendingList>> selected;
-  for (int n = 0; n < width && !mLists.empty(); ++n) {
-    std::unique_ptr<DLExtendingList> list = PopBestList();
-    if (!list) break;
-    selected.push_back(std::move(list));
-    throttle.UnitDone();
-    if (IsSearchCancelled(*mParams)) {
-      status = Cancelled();
-      break;
-    }
-  }
-  if (status.IsOK()) mLists = std::move(selected);
-  return status;
+  return ruleweave::beam::Select(mLists, width, *mParams, "rules",
+                                 [this] { return PopBestList(); });
 }
 
 std::unique_ptr<DLExtendingList> DLListSet::PopBestList() {
-  if (mLists.empty()) return nullptr;
-  const bool down = mParams->GetSearchDirection() == DLConst::Down;
-  DLMeasure best = down ? DLMeasure(1.0, 1.0) : DLMeasure(0.0, 0.0);
-  int chosen = -1;
-  int index = -1;
-  for (std::size_t i = 0; i < mLists.size(); ++i) {
-    DLMeasure m;
-    const int e = mLists[i]->GetBestExtension(m);
-    if (down ? best > m : best < m) {
-      best = m;
-      chosen = static_cast<int>(i);
-      index = e;
-    }
-  }
-  if (chosen < 0) return nullptr;
-  DLExtendingList* list = mLists[chosen].get();
-  DLExtendingList* extended = list->ExtendWith(index);
-  if (extended != list) return std::unique_ptr<DLExtendingList>(extended);
-  std::unique_ptr<DLExtendingList> taken = std::move(mLists[chosen]);
-  mLists.erase(mLists.begin() + chosen);
-  return taken;
+  return ruleweave::beam::PopBest(
+      mLists, mParams->GetSearchDirection() == DLConst::Down,
+      [](const DLExtendingList& list, DLMeasure& m) { return list.GetBestExtension(m); });
 }
 
 std::vector<std::unique_ptr<DLList>> DLListSet::TakeLists() {
