@@ -35,6 +35,7 @@
 
 // pmml
 #include "ruleweave/pmml/export_format.h"
+#include "ruleweave/pmml/model_fields.h"
 #include "ruleweave/pmml/xml_writer.h"
 
 // facade: the algorithm and the factory

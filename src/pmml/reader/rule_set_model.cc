@@ -41,7 +41,10 @@ std::string RuleSetModel::GetTargetNameFromModel(int i) const {
 
 bool RuleSetModel::AddDictVar(std::unique_ptr<ScoreDictVar> var) {
   const std::string name = var->GetName();
-  return mDictionary.emplace(name, std::move(var)).second;
+  const ScoreDictVar* added = var.get();
+  if (!mDictionary.emplace(name, std::move(var)).second) return false;
+  mDictionaryOrder.push_back(added);
+  return true;
 }
 
 const ScoreDictVar* RuleSetModel::FindDictVar(const std::string& name) const {

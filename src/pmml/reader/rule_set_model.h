@@ -69,6 +69,8 @@ class RuleSetModel : public ScoreModel {
   // Takes `var` over; false when the dictionary already has a field of that name.
   bool AddDictVar(std::unique_ptr<ScoreDictVar> var);
   const ScoreDictVar* FindDictVar(const std::string& name) const;
+  // The data dictionary's fields in document order.
+  const std::vector<const ScoreDictVar*>& GetDictVars() const { return mDictionaryOrder; }
   void AddRuleSet(std::vector<std::string> predictors, std::string target);
   // Appends to the last rule set added; `rule` may be null.
   void AddRule(std::unique_ptr<SimpleRule> rule);
@@ -80,6 +82,7 @@ class RuleSetModel : public ScoreModel {
     std::vector<std::unique_ptr<SimpleRule>> rules;
   };
   std::map<std::string, std::unique_ptr<ScoreDictVar>> mDictionary;
+  std::vector<const ScoreDictVar*> mDictionaryOrder;
   std::vector<RuleSet> mRuleSets;
   std::vector<std::vector<SimpleRule*>> mRulePointers;
 };
