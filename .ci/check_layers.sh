@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 
 layers="foundation variables data model search pmml facade"
 
-git ls-files src include tools examples python | grep -E '\.(h|cc)$' | xargs grep -Hn \
+git ls-files src include tools examples python | grep -E '\.(h|cc)$' | xargs -r grep -Hn \
   -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*["<][^">]*[">]' |
   awk -v layers="$layers" '
     BEGIN { n = split(layers, names, " "); for (i = 1; i <= n; i++) rank[names[i]] = i }
@@ -22,7 +22,7 @@ git ls-files src include tools examples python | grep -E '\.(h|cc)$' | xargs gre
       if (file ~ /^(src|include\/ruleweave)\//) {
         split(file, p, "/"); own = (p[1] == "src") ? p[2] : p[3]
         if (!(own in rank)) { if (file != "include/ruleweave/ruleweave.h") bad = "file outside every layer" }
-        else if (quoted) {
+        else if (quoted || inc ~ /^ruleweave\//) {
           public = (inc ~ /^ruleweave\//)
           split(inc, q, "/"); target = public ? q[2] : q[1]
           if (file ~ /^include\// && !public) bad = "public header includes a private header"
