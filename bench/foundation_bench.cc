@@ -5,7 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include "ruleweave/foundation/bit_set.h"
-#include "ruleweave/model/measure.h"
+#include "ruleweave/foundation/measure.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 
 #include "../tests/testing/model_table.h"
 #include "data/data_views.h"
+#include "model/attribute_measure.h"
+#include "model/rule_coverage.h"
 #include "ruleweave/data/data_query.h"
 #include "ruleweave/model/list.h"
-#include "search/attribute_measure.h"
-#include "search/rule_coverage.h"
 
 namespace {
 

@@ -2,11 +2,16 @@
 #ifndef RULEWEAVE_RULEWEAVE_H_
 #define RULEWEAVE_RULEWEAVE_H_
 
-// foundation
+// foundation: what every layer shares
 #include "ruleweave/foundation/bit_set.h"
+#include "ruleweave/foundation/constants.h"
 #include "ruleweave/foundation/exceptions.h"
+#include "ruleweave/foundation/measure.h"
 #include "ruleweave/foundation/missing_value.h"
+#include "ruleweave/foundation/parameters.h"
+#include "ruleweave/foundation/progress.h"
 #include "ruleweave/foundation/record.h"
+#include "ruleweave/foundation/settings.h"
 #include "ruleweave/foundation/status.h"
 
 // variables
@@ -24,20 +29,17 @@
 
 // model
 #include "ruleweave/model/list.h"
-#include "ruleweave/model/measure.h"
 #include "ruleweave/model/model.h"
 #include "ruleweave/model/rule.h"
 #include "ruleweave/model/segment.h"
 
-// search
-#include "ruleweave/search/algorithm.h"
-#include "ruleweave/search/factory.h"
-#include "ruleweave/search/parameters.h"
-#include "ruleweave/search/progress.h"
-#include "ruleweave/search/settings.h"
-
 // pmml
 #include "ruleweave/pmml/export_format.h"
+#include "ruleweave/pmml/model_fields.h"
 #include "ruleweave/pmml/xml_writer.h"
+
+// facade: the algorithm and the factory
+#include "ruleweave/facade/algorithm.h"
+#include "ruleweave/facade/factory.h"
 
 #endif  // RULEWEAVE_RULEWEAVE_H_

@@ -3,18 +3,24 @@
 #include "ruleweave/data/data_set.h"
 
 #include <cmath>
-#include <ctime>
 #include <ostream>
 #include <string>
 
 #include "data/attributes.h"
+#include "foundation/progress_throttle.h"
+#include "foundation/status_codes.h"
 #include "ruleweave/foundation/bit_set.h"
 #include "ruleweave/foundation/missing_value.h"
+#include "ruleweave/foundation/progress.h"
 #include "ruleweave/foundation/record.h"
-#include "ruleweave/search/progress.h"
-#include "ruleweave/search/settings.h"
+#include "ruleweave/foundation/settings.h"
 #include "ruleweave/variables/var.h"
 #include "ruleweave/variables/var_list.h"
+
+using ruleweave::status::Error;
+using ruleweave::status::kCancelled;
+using ruleweave::status::kNoCaseLoaded;
+using ruleweave::status::kValueRefused;
 
 namespace {
 
@@ -41,11 +47,6 @@ bool IsUsableWeight(double weight) {
          weight < 2147483648.0;
 }
 
-// Milliseconds of processor time: the ticks DLReporter's "elapsedTime" divides by 1000.
-double ClockTicks() {
-  return static_cast<double>(std::clock()) * 1000.0 / static_cast<double>(CLOCKS_PER_SEC);
-}
-
 }  // namespace
 
 DLDataSet::DLDataSet(DLVarList& vars, bool largeCategory)
@@ -66,27 +67,22 @@ QXDecision::QXStatus DLDataSet::InputData(QXCommon::RecordIterator& records,
   // The host's iterator, listener and cancel object may throw; the records of this call are then
   // removed again (as a cancellation does) before the exception goes on to the host.
   try {
-    if (cancel != nullptr && cancel->IsCancelled()) return QXStatus(1, false);
-    if (!records.HasNext()) return QXStatus(110011, false);
+    if (IsCancelRequested(cancel)) return Error(kCancelled);
+    if (!records.HasNext()) return Error(kNoCaseLoaded);
 
     DLReporter reporter;
-    reporter.SetStartTime(ClockTicks());
-    ProgressListener* listener = settings.GetProgressListener();
-    const int skip = settings.GetNumOfSkippedReports();
-    int countdown = skip;  // a report after every `skip`-th record (every one for 0 and 1)
-    const std::string key("cases");
+    reporter.SetStartTime(ProgressClockTicks());
+    // A report of the records taken so far after every n-th record read.
+    DLProgressThrottle throttle(settings.GetProgressListener(), &reporter,
+                                settings.GetNumOfSkippedReports(), "cases");
     QXStatus status;
     int taken = 0;
     do {
       bool stored = false;
       status = InputRecord(records.Next(), stored);
       if (stored) ++taken;
-      if (listener != nullptr && --countdown < 1) {
-        reporter.SetValues(key, taken, ClockTicks());
-        listener->OnProgress(&reporter);
-        countdown = skip;
-      }
-      if (cancel != nullptr && cancel->IsCancelled()) status = QXStatus(1, false);
+      throttle.UnitDone(taken);
+      if (IsCancelRequested(cancel)) status = Error(kCancelled);
       if (status.IsError()) break;
     } while (records.HasNext());
 
@@ -94,7 +90,7 @@ QXDecision::QXStatus DLDataSet::InputData(QXCommon::RecordIterator& records,
       TrimData(taken);
       return status;
     }
-    if (taken == 0) return QXStatus(110011, false);
+    if (taken == 0) return Error(kNoCaseLoaded);
     mNumOfCases += taken;
     return status;  // the last record's: OK, or the 110022 warning
   } catch (...) {
@@ -120,7 +116,7 @@ QXDecision::QXStatus DLDataSet::InputRecord(const QXCommon::Record* record, bool
       // The value is stored as the missing code, so the record stays whole.
       // The column's variable is the list's variable at position i.
       mAttributes[static_cast<std::size_t>(i)]->GetVar()->SetVarRole(IDLVar::kUnused);
-      status = QXStatus(110022, true);
+      status = QXStatus(kValueRefused, /*isWarning=*/true);
     }
   }
   stored = true;

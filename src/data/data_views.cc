@@ -13,9 +13,9 @@
 #include "ruleweave/data/data_set.h"
 #include "ruleweave/foundation/bit_set.h"
 #include "ruleweave/foundation/exceptions.h"
+#include "ruleweave/foundation/measure.h"
 #include "ruleweave/foundation/missing_value.h"
-#include "ruleweave/model/measure.h"
-#include "ruleweave/search/parameters.h"
+#include "ruleweave/foundation/parameters.h"
 #include "ruleweave/variables/binning_encoder.h"
 #include "ruleweave/variables/encoder.h"
 #include "ruleweave/variables/var.h"
@@ -25,8 +25,6 @@
 namespace {
 
 using QXDecision::ConstructorException;
-
-const char kBinningFailure[] = "Error Binning Method for Continue Variable(s).";
 
 // Up to this many cases, sums of 32-bit weights (each below 2^31) stay below 2^53, where doubles
 // add integers exactly.
@@ -235,6 +233,9 @@ DLRawDataView::DLRawDataView(const DLDataSet& dataset, const DLDataQuery& query)
 // ---------------------------------------------------------------------------------------------
 // DLEncDataView
 
+DLBinningException::DLBinningException()
+    : ConstructorException("DLEncDataView", "Error Binning Method for Continue Variable(s).") {}
+
 DLEncDataView::DLEncDataView(const DLParameters& param, const DLDataSet& dataset,
                              const DLDataQuery& query)
     : DLDataView(dataset, query) {
@@ -259,7 +260,7 @@ DLEncDataView::DLEncDataView(const DLParameters& param, const DLDataSet& dataset
         column == nullptr
             ? nullptr
             : MakeBinnedAttribute(*column, weights, numOfBins, binningType, largeCategory);
-    if (binned == nullptr) throw ConstructorException("DLEncDataView", kBinningFailure);
+    if (binned == nullptr) throw DLBinningException();
     AppendOwned(std::move(binned));
   }
 }

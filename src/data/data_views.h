@@ -11,6 +11,7 @@
 
 #include "ruleweave/data/attribute.h"
 #include "ruleweave/data/data_view.h"
+#include "ruleweave/foundation/exceptions.h"
 
 class DLDataQuery;
 class DLDataSet;
@@ -72,12 +73,21 @@ class DLRawDataView : public DLDataView {
   DLRawDataView(const DLDataSet& dataset, const DLDataQuery& query);
 };
 
+// A continuous predictor could not be binned. Its own type, so the algorithm tells it from the
+// other constructor failures (status 110040 instead of 110018); the message is the
+// ConstructorException of class "DLEncDataView" with condition
+// "Error Binning Method for Continue Variable(s).".
+class DLBinningException : public QXDecision::ConstructorException {
+ public:
+  DLBinningException();
+};
+
 // The view the search reads: every continuous predictor is replaced by a binned column (codes of
 // GetNumOfBins() equal-width bins, or of equal-frequency cut points weighted by the view's
 // frequency weight), which the view owns. Throws QXDecision::ConstructorException:
 //   ("DLEncDataView", "param.NumOfBins <= dataset.MaxCategories") when the bins would not fit;
-//   ("DLEncDataView", "Error Binning Method for Continue Variable(s).") when a continuous
-//   predictor cannot be binned (no range for equal width, no cut point for equal frequency);
+//   DLBinningException when a continuous predictor cannot be binned (no range for equal width,
+//   no cut point for equal frequency);
 // and the DLDataView exceptions.
 class DLEncDataView : public DLDataView {
  public:

@@ -6,19 +6,21 @@
 #include <string>
 
 class IDLAttribute;
+class IDLDataView;
 
 namespace ruleweave {
 namespace detail {
 
-// atof without the locale: leading white space and an optional '+' skipped, then the longest
-// number prefix; 0.0 when there is none (or when it does not fit a double).
-double LenientAtof(const std::string& text);
-
-// `responseValue` coded through the target's variable: a numeric level reads the text with
-// LenientAtof and uses the numeric encoder, a string level the string encoder, both with the
-// adding Encode (an unseen value becomes a new category, which no stored case carries). Any other
-// level, a target without a variable or without a usable encoder gives the target's missing code.
+// `responseValue` coded through the target's variable with the adding conversion of
+// "variables/category_text.h" (an unseen value becomes a new category, which no stored case
+// carries). A target without a variable, or whose variable is not categorical or has no usable
+// encoder, gives the target's missing code.
 int EncodeResponse(const IDLAttribute& target, const std::string& responseValue);
+
+// The view's response code as its ComputeMeasure codes it: EncodeResponse of the query's response
+// value through the view's target; the target's missing code without a query; -1 without a
+// target.
+long long ResponseCode(const IDLDataView& view);
 
 }  // namespace detail
 }  // namespace ruleweave

@@ -7,10 +7,10 @@
 #include <utility>
 
 #include "data/data_views.h"
+#include "model/list_coverage.h"
 #include "model/measure_line.h"
 #include "ruleweave/data/data_query.h"
 #include "ruleweave/data/data_set.h"
-#include "search/list_coverage.h"
 
 DLList::DLList() = default;
 

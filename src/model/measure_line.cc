@@ -3,8 +3,8 @@
 
 #include <ostream>
 
+#include "ruleweave/foundation/measure.h"
 #include "ruleweave/foundation/missing_value.h"
-#include "ruleweave/model/measure.h"
 
 void DisplayMeasureLine(std::ostream& os, const DLMeasure& m) {
   const std::streamsize saved = os.precision(16);

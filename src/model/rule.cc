@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "model/measure_line.h"
+#include "model/rule_coverage.h"
 #include "ruleweave/foundation/exceptions.h"
-#include "search/rule_coverage.h"
 
 DLRule::DLRule() = default;
 

@@ -16,16 +16,17 @@
 //           several
 //         SimpleRule for the remainder: three Extension, then True
 #include "pmml/pmml_exporter.h"
+#include "foundation/number_text.h"
+#include "foundation/status_codes.h"
 
 #include <cfloat>
 #include <cmath>
 #include <ostream>
 
-#include "pmml/xml_number.h"
 #include "ruleweave/data/data_query.h"
+#include "ruleweave/foundation/measure.h"
 #include "ruleweave/foundation/missing_value.h"
 #include "ruleweave/model/list.h"
-#include "ruleweave/model/measure.h"
 #include "ruleweave/model/model.h"
 #include "ruleweave/model/rule.h"
 #include "ruleweave/model/segment.h"
@@ -42,14 +43,13 @@ using QXDecisionXML::XMLString;
 
 namespace {
 
-// Status codes of the export.
-constexpr long kNoDataField = 110023;
-constexpr long kNoTextForm = 110024;
-constexpr long kEmptyMiningSchema = 110025;
-constexpr long kNoResponseValue = 110026;
-constexpr long kRuleWithoutSegments = 110027;
-constexpr long kUnknownAttribute = 110028;
-constexpr long kOperatorWithoutForm = 110029;
+using ruleweave::status::kEmptyMiningSchema;
+using ruleweave::status::kNoDataField;
+using ruleweave::status::kNoResponseValue;
+using ruleweave::status::kNoTextForm;
+using ruleweave::status::kOperatorWithoutForm;
+using ruleweave::status::kRuleWithoutSegments;
+using ruleweave::status::kUnknownAttribute;
 
 // The root element's strings as the PMML 3.0 standard defines them.
 const char kPMMLVersion[] = "3.0";
@@ -80,52 +80,20 @@ bool IsDataFieldLevel(IDLVar::MeasureLevel level) {
   return level == IDLVar::kContinuous || IDLVar::IsCategorical(level);
 }
 
-// The category code a segment value or range end stands for, or -1 when it names no category of
-// an encoder with `numCategories` categories (never converting an out-of-range double to int).
-int CategoryCode(double x, int numCategories) {
-  if (!(x > -1.0 && x < static_cast<double>(numCategories))) return -1;
-  return static_cast<int>(x);
-}
-
 // A continuous value as text: "%f" when that reads back exactly, else the shortest exact text.
 bool ContinuousText(double x, std::string& text) {
   if (!std::isfinite(x)) return false;
-  text = QXDecisionXML::FormatExact(x);
+  text = ruleweave::number_text::FormatExact(x);
   return true;
 }
 
 // The text of a value (a category code, or a number for a continuous variable), or false when it
-// has none.
+// has none. A category code is a whole double naming a category (never converting an
+// out-of-range double to int).
 bool ValueText(const IDLVar& var, double x, std::string& text) {
-  const IDLVar::MeasureLevel level = var.GetMeasureLevel();
-  if (level == IDLVar::kContinuous) return ContinuousText(x, text);
-  const IDLEncoder* encoder = var.GetEncoder();
-  if (encoder == nullptr) return false;
-  if (IDLVar::IsNumeric(level)) {
-    const auto* numeric = dynamic_cast<const ruleweave::detail::CatNumEncoder*>(encoder);
-    if (numeric == nullptr) return false;
-    const int code = CategoryCode(x, numeric->GetNumOfCategories());
-    if (code < 0) return false;
-    const double value = numeric->Decode(code);
-    if (QXMV::IsMissing(value) || !std::isfinite(value)) return false;
-    if (var.GetVarDataType() == IDLVar::kDouble) {
-      text = QXDecisionXML::FormatShortest(value);
-      return true;
-    }
-    // "%d" of the value truncated toward zero, defined only inside the range of int.
-    if (!(value > -2147483649.0 && value < 2147483648.0)) return false;
-    text = QXDecisionXML::FormatInt(static_cast<int>(value));
-    return true;
-  }
-  if (IDLVar::IsString(level)) {
-    const auto* strings = dynamic_cast<const ruleweave::detail::CatStrEncoder*>(encoder);
-    if (strings == nullptr) return false;
-    const int code = CategoryCode(x, strings->GetNumOfCategories());
-    if (code < 0) return false;
-    text = strings->Decode(code);
-    return true;
-  }
-  return false;
+  if (var.GetMeasureLevel() == IDLVar::kContinuous) return ContinuousText(x, text);
+  if (!(x > -1.0 && x < 2147483648.0)) return false;
+  return var.GetCategoryText(static_cast<int>(x), text);
 }
 
 // A string member of an Array: quoted, with " and \ escaped by a backslash.
@@ -300,7 +268,8 @@ void DLPMMLExporter::AddMissingValues(Element* field, const IDLVar& var) {
   } else {
     const auto* missing = dynamic_cast<const DLNumericUserMissing*>(info);
     if (missing == nullptr) return;
-    for (double v : missing->GetDiscreteValues()) texts.push_back(QXDecisionXML::FormatExact(v));
+    for (double v : missing->GetDiscreteValues())
+      texts.push_back(ruleweave::number_text::FormatExact(v));
     labels = &missing->GetValueLabels();
   }
   for (std::size_t i = 0; IsOK() && i < texts.size(); ++i) {
@@ -313,7 +282,7 @@ void DLPMMLExporter::AddMissingValues(Element* field, const IDLVar& var) {
 
 void DLPMMLExporter::AddRuleSetModel(Element* root, const DLList& list, int index) {
   Element* model = AddElement(root, "RuleSetModel");
-  AddText(model, "modelName", "RuleSet" + QXDecisionXML::FormatInt(index));
+  AddText(model, "modelName", "RuleSet" + ruleweave::number_text::FormatInt(index));
   AddText(model, "functionName", "classification");
   AddText(model, "algorithmName", "DecisionList");
   if (IsOK()) AddMiningSchema(model, list);
@@ -516,7 +485,7 @@ DLPMMLExporter::Element* DLPMMLExporter::AddElement(Element* parent, const std::
 }
 
 void DLPMMLExporter::Fail(long code) {
-  if (IsOK()) mStatus = QXStatus(code, false);
+  if (IsOK()) mStatus = ruleweave::status::Error(code);
 }
 
 void DLPMMLExporter::Display(std::ostream& os) const {

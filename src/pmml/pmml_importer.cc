@@ -7,21 +7,22 @@
 // remainder rule (predicate True) is dropped, so the lists re-measure and export as before.
 // Measures, rule ids, recordCount and nbCorrect are not read.
 #include "pmml/pmml_importer.h"
+#include "foundation/status_codes.h"
 
 #include <memory>
 #include <new>
 #include <ostream>
 
-#include "pmml/scoring/model_factory.h"
-#include "pmml/scoring/number_text.h"
-#include "pmml/scoring/rule_set_model.h"
-#include "pmml/scoring/scorer_exception.h"
+#include "foundation/number_text.h"
+#include "pmml/reader/model_factory.h"
+#include "pmml/reader/rule_set_model.h"
+#include "pmml/reader/scorer_exception.h"
 #include "ruleweave/data/data_query.h"
+#include "ruleweave/foundation/constants.h"
 #include "ruleweave/model/list.h"
 #include "ruleweave/model/model.h"
 #include "ruleweave/model/rule.h"
 #include "ruleweave/model/segment.h"
-#include "ruleweave/search/parameters.h"
 #include "ruleweave/variables/encoder.h"
 #include "ruleweave/variables/var.h"
 #include "ruleweave/variables/var_list.h"
@@ -30,18 +31,16 @@ using QXDecision::QXStatus;
 
 namespace {
 
-// Status codes of the import.
-constexpr long kUnreadableDocument = 110030;
-constexpr long kNoRuleSet = 110031;
-constexpr long kEmptyRuleSet = 110032;
-constexpr long kNullRule = 110033;
-constexpr long kUnusablePredicate = 110035;
-constexpr long kNoValueRange = 110036;
-constexpr long kRangeRefused = 110037;
-constexpr long kNoValues = 110038;
-constexpr long kUnknownCategory = 110039;
-
-QXStatus Error(long code) { return QXStatus(code, /*isWarning=*/false); }
+using ruleweave::status::Error;
+using ruleweave::status::kEmptyRuleSet;
+using ruleweave::status::kNoRuleSet;
+using ruleweave::status::kNoValueRange;
+using ruleweave::status::kNoValues;
+using ruleweave::status::kNullRule;
+using ruleweave::status::kRangeRefused;
+using ruleweave::status::kUnknownCategory;
+using ruleweave::status::kUnreadableDocument;
+using ruleweave::status::kUnusablePredicate;
 
 }  // namespace
 
@@ -236,23 +235,13 @@ double DLPMMLImporter::EncodeCategory(const std::string& field, const std::strin
   switch (var->GetMeasureLevel()) {
     case IDLVar::kContinuous:
       // A continuous field's values are the numbers themselves; no encoder takes part.
-      ok = QXScore::ParseWholeNumber(text, &number);
+      ok = ruleweave::number_text::ParseWholeNumber(text, &number);
       return ok ? number : -1;
     case IDLVar::kNominalNumeric:
-    case IDLVar::kOrdinalNumeric: {
-      const auto* encoder =
-          dynamic_cast<const ruleweave::detail::CatNumEncoder*>(var->GetEncoder());
-      if (encoder == nullptr || !QXScore::ParseWholeNumber(text, &number)) return -1;
-      const int code = encoder->EncodeConst(number);
-      ok = code != -1;
-      return code;
-    }
+    case IDLVar::kOrdinalNumeric:
     case IDLVar::kNominalString:
     case IDLVar::kOrdinalString: {
-      const auto* encoder =
-          dynamic_cast<const ruleweave::detail::CatStrEncoder*>(var->GetEncoder());
-      if (encoder == nullptr) return -1;
-      const int code = encoder->EncodeConst(text);
+      const int code = var->GetCategoryCode(text);
       ok = code != -1;
       return code;
     }

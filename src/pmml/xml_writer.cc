@@ -4,8 +4,8 @@
 
 #include <ostream>
 
+#include "foundation/number_text.h"
 #include "pmml/utf8.h"
-#include "pmml/xml_number.h"
 
 namespace QXDecisionXML {
 
@@ -148,7 +148,8 @@ void XMLElement::AddAttribute(const std::string& name, const std::string& value)
 }
 
 void XMLElement::AddAttribute(const std::string& name, double value) {
-  mAttributes.push_back(std::make_unique<XMLAttribute>(name, FormatG15(value)));
+  mAttributes.push_back(
+      std::make_unique<XMLAttribute>(name, ruleweave::number_text::FormatG15(value)));
 }
 
 int XMLElement::AddChild(XMLInterface* child) {

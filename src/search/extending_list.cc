@@ -4,22 +4,19 @@
 #include <ostream>
 #include <utility>
 
+#include "foundation/progress_throttle.h"
+#include "foundation/status_codes.h"
 #include "ruleweave/data/data_query.h"
 #include "ruleweave/data/data_view.h"
+#include "ruleweave/foundation/parameters.h"
 #include "ruleweave/model/list.h"
-#include "ruleweave/search/parameters.h"
-#include "search/progress_throttle.h"
+#include "search/beam.h"
 
 namespace {
 
-const QXDecision::QXStatus kCancelled(1, false);
+using ruleweave::status::Cancelled;
 
-// The measure every pair must beat to be taken: nothing for Up, certain response for Down.
-DLMeasure InitialMeasure(bool down) { return down ? DLMeasure(1.0, 1.0) : DLMeasure(0.0, 0.0); }
-
-bool IsBetter(bool down, const DLMeasure& best, const DLMeasure& m) {
-  return down ? best > m : best < m;
-}
+using ruleweave::beam::IsBetter;
 
 }  // namespace
 
@@ -43,7 +40,7 @@ QXDecision::QXStatus DLExtendingList::ExtendRules(bool& extended) {
     mExtending.push_back(std::make_unique<DLExtendingRule>(*mParams, *mView, *remainder));
   }
   if (IsSearchCancelled(*mParams)) {
-    status = kCancelled;
+    status = Cancelled();
   } else {
     for (int depth = 0; depth < mParams->GetRuleDepth(); ++depth) {
       if (mExtending.empty()) break;
@@ -54,7 +51,7 @@ QXDecision::QXStatus DLExtendingList::ExtendRules(bool& extended) {
         if (cancelled) break;
       }
       if (cancelled) {
-        status = kCancelled;
+        status = Cancelled();
         break;
       }
       if (!produced) break;
@@ -69,46 +66,14 @@ QXDecision::QXStatus DLExtendingList::ExtendRules(bool& extended) {
 }
 
 QXDecision::QXStatus DLExtendingList::SelectRules(int width) {
-  if (IsSearchCancelled(*mParams)) return kCancelled;
-  QXDecision::QXStatus status;
-  if (width < 1) return status;
-  DLProgressThrottle throttle(*mParams, "candidates");
-  std::vector<std::unique_ptr<DLExtendingRule>> selected;
-  for (int n = 0; n < width && !mExtending.empty(); ++n) {
-    std::unique_ptr<DLExtendingRule> rule = PopBestRule();
-    if (!rule) break;
-    selected.push_back(std::move(rule));
-    throttle.UnitDone();
-    if (IsSearchCancelled(*mParams)) {
-      status = kCancelled;
-      break;
-    }
-  }
-  if (status.IsOK()) mExtending = std::move(selected);
-  return status;
+  return ruleweave::beam::Select(mExtending, width, *mParams, "candidates",
+                                 [this] { return PopBestRule(); });
 }
 
 std::unique_ptr<DLExtendingRule> DLExtendingList::PopBestRule() {
-  const bool down = mParams->GetSearchDirection() == DLConst::Down;
-  DLMeasure best = InitialMeasure(down);
-  int chosen = -1;
-  int candidate = -1;
-  for (std::size_t i = 0; i < mExtending.size(); ++i) {
-    DLMeasure m;
-    const int c = mExtending[i]->GetBestCandidate(m);
-    if (IsBetter(down, best, m)) {
-      best = m;
-      chosen = static_cast<int>(i);
-      candidate = c;
-    }
-  }
-  if (chosen < 0) return nullptr;
-  DLExtendingRule* rule = mExtending[chosen].get();
-  DLExtendingRule* extended = rule->ExtendWith(candidate);
-  if (extended != rule) return std::unique_ptr<DLExtendingRule>(extended);
-  std::unique_ptr<DLExtendingRule> taken = std::move(mExtending[chosen]);
-  mExtending.erase(mExtending.begin() + chosen);
-  return taken;
+  return ruleweave::beam::PopBest(
+      mExtending, mParams->GetSearchDirection() == DLConst::Down,
+      [](const DLExtendingRule& rule, DLMeasure& m) { return rule.GetBestCandidate(m); });
 }
 
 int DLExtendingList::GetBestExtension(DLMeasure& m) const {

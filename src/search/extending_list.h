@@ -13,11 +13,11 @@
 #include <memory>
 #include <vector>
 
+#include "model/list_coverage.h"
+#include "ruleweave/foundation/measure.h"
 #include "ruleweave/foundation/status.h"
-#include "ruleweave/model/measure.h"
 #include "ruleweave/model/rule.h"
 #include "search/extending_rule.h"
-#include "search/list_coverage.h"
 
 class DLDataQuery;
 class DLList;

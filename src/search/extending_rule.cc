@@ -6,17 +6,17 @@
 #include <ostream>
 #include <utility>
 
+#include "foundation/progress_throttle.h"
+#include "model/attribute_measure.h"
 #include "ruleweave/data/attribute.h"
 #include "ruleweave/data/data_set.h"
 #include "ruleweave/data/data_view.h"
 #include "ruleweave/foundation/missing_value.h"
+#include "ruleweave/foundation/parameters.h"
 #include "ruleweave/model/rule.h"
 #include "ruleweave/model/segment.h"
-#include "ruleweave/search/parameters.h"
 #include "ruleweave/variables/binning_encoder.h"
 #include "ruleweave/variables/var.h"
-#include "search/attribute_measure.h"
-#include "search/progress_throttle.h"
 #include "search/sea_level_parameters.h"
 
 DLExtendingRule::DLExtendingRule(const DLParameters& params, const IDLDataView& view,

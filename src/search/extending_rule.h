@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "model/rule_coverage.h"
 #include "ruleweave/foundation/bit_set.h"
-#include "ruleweave/model/measure.h"
+#include "ruleweave/foundation/measure.h"
 #include "search/extending_segment.h"
-#include "search/rule_coverage.h"
 
 class DLParameters;
 class DLRule;

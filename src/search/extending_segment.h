@@ -7,7 +7,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "ruleweave/model/measure.h"
+#include "ruleweave/foundation/measure.h"
 
 class DLDataSet;
 

@@ -4,15 +4,13 @@
 #include <ostream>
 #include <utility>
 
+#include "foundation/progress_throttle.h"
+#include "foundation/status_codes.h"
+#include "ruleweave/foundation/parameters.h"
 #include "ruleweave/model/list.h"
-#include "ruleweave/search/parameters.h"
-#include "search/progress_throttle.h"
+#include "search/beam.h"
 
-namespace {
-
-const QXDecision::QXStatus kCancelled(1, false);
-
-}  // namespace
+using ruleweave::status::Cancelled;
 
 DLListSet::DLListSet(const DLParameters& params, const DLDataSet& data, const DLDataQuery& query)
     : mParams(&params), mQuery(&query), mView(params, data, query) {}
@@ -25,7 +23,7 @@ void DLListSet::Start() {
 }
 
 QXDecision::QXStatus DLListSet::Search() {
-  if (IsSearchCancelled(*mParams)) return kCancelled;
+  if (IsSearchCancelled(*mParams)) return Cancelled();
   // The reporter counts from -1 during the run and is reset again afterwards, also when a host
   // callback throws.
   struct ReporterReset {
@@ -36,7 +34,7 @@ QXDecision::QXStatus DLListSet::Search() {
   } reset{mParams->GetReporter()};
   if (reset.reporter != nullptr) {
     reset.reporter->Reset();
-    reset.reporter->SetStartTime(SearchClockTicks());
+    reset.reporter->SetStartTime(ProgressClockTicks());
   }
 
   QXDecision::QXStatus status;
@@ -65,47 +63,14 @@ QXDecision::QXStatus DLListSet::Search() {
 }
 
 QXDecision::QXStatus DLListSet::SelectLists(int width) {
-  if (IsSearchCancelled(*mParams)) return kCancelled;
-  QXDecision::QXStatus status;
-  if (width < 1) return status;
-  DLProgressThrottle throttle(*mParams, "rules");
-  std::vector<std::unique_ptr<DLExtendingList>> selected;
-  for (int n = 0; n < width && !mLists.empty(); ++n) {
-    std::unique_ptr<DLExtendingList> list = PopBestList();
-    if (!list) break;
-    selected.push_back(std::move(list));
-    throttle.UnitDone();
-    if (IsSearchCancelled(*mParams)) {
-      status = kCancelled;
-      break;
-    }
-  }
-  if (status.IsOK()) mLists = std::move(selected);
-  return status;
+  return ruleweave::beam::Select(mLists, width, *mParams, "rules",
+                                 [this] { return PopBestList(); });
 }
 
 std::unique_ptr<DLExtendingList> DLListSet::PopBestList() {
-  if (mLists.empty()) return nullptr;
-  const bool down = mParams->GetSearchDirection() == DLConst::Down;
-  DLMeasure best = down ? DLMeasure(1.0, 1.0) : DLMeasure(0.0, 0.0);
-  int chosen = -1;
-  int index = -1;
-  for (std::size_t i = 0; i < mLists.size(); ++i) {
-    DLMeasure m;
-    const int e = mLists[i]->GetBestExtension(m);
-    if (down ? best > m : best < m) {
-      best = m;
-      chosen = static_cast<int>(i);
-      index = e;
-    }
-  }
-  if (chosen < 0) return nullptr;
-  DLExtendingList* list = mLists[chosen].get();
-  DLExtendingList* extended = list->ExtendWith(index);
-  if (extended != list) return std::unique_ptr<DLExtendingList>(extended);
-  std::unique_ptr<DLExtendingList> taken = std::move(mLists[chosen]);
-  mLists.erase(mLists.begin() + chosen);
-  return taken;
+  return ruleweave::beam::PopBest(
+      mLists, mParams->GetSearchDirection() == DLConst::Down,
+      [](const DLExtendingList& list, DLMeasure& m) { return list.GetBestExtension(m); });
 }
 
 std::vector<std::unique_ptr<DLList>> DLListSet::TakeLists() {

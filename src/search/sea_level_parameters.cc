@@ -17,12 +17,12 @@
 #include <ostream>
 #include <utility>
 
+#include "model/attribute_measure.h"
 #include "ruleweave/data/attribute.h"
 #include "ruleweave/data/data_view.h"
 #include "ruleweave/foundation/missing_value.h"
-#include "ruleweave/search/parameters.h"
+#include "ruleweave/foundation/parameters.h"
 #include "ruleweave/variables/var.h"
-#include "search/attribute_measure.h"
 
 DLSeaLevelParameters::DLSeaLevelParameters()
     : mSegmentGrowthFactor(2.0),

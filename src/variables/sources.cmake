@@ -2,6 +2,7 @@
 list(APPEND RULEWEAVE_SOURCES
   variables/binef_pre_process.cc
   variables/binning_encoder.cc
+  variables/category_text.cc
   variables/display.cc
   variables/encoder.cc
   variables/user_missing.cc

@@ -207,45 +207,49 @@ int DLVarList::AddCatVar(const std::string& name, const std::string& label,
 int DLVarList::AddCatVar(const std::string& name, const std::string& label,
                          const std::vector<double>& values, bool nominal, IDLVar::VarRole role,
                          IDLVar::VarDataType dataType) {
-  return AddCatVar(name, label, values, std::vector<std::string>(), nominal, role, dataType);
-}
-
-int DLVarList::AddCatVar(const std::string& name, const std::string& label,
-                         const std::vector<std::string>& values, bool nominal,
-                         IDLVar::VarRole role) {
-  return AddCatVar(name, label, values, std::vector<std::string>(), nominal, role);
-}
-
-int DLVarList::AddCatVar(const std::string& name, const std::string& label,
-                         const std::vector<double>& values, const std::vector<std::string>& labels,
-                         bool nominal, IDLVar::VarRole role, IDLVar::VarDataType dataType) {
   const IDLVar::MeasureLevel level = nominal ? IDLVar::kNominalNumeric : IDLVar::kOrdinalNumeric;
   if (!CanAddCatVar(name, level, role)) return -1;
-  if (!labels.empty() && labels.size() != values.size()) return -1;
   auto var =
       BuildVar([&] { return std::make_unique<DLCatVar>(name, label, level, role, dataType); });
   if (!var) return -1;
   auto* encoder = static_cast<ruleweave::detail::CatNumEncoder*>(var->GetEncoder());
   for (double v : values) encoder->Encode(v);
-  // Refused without effect on the result when repeated values left fewer categories.
-  if (!labels.empty()) encoder->SetValueLabels(labels);
   return AppendCatVar(std::move(var));
+}
+
+int DLVarList::AddCatVar(const std::string& name, const std::string& label,
+                         const std::vector<std::string>& values, bool nominal,
+                         IDLVar::VarRole role) {
+  const IDLVar::MeasureLevel level = nominal ? IDLVar::kNominalString : IDLVar::kOrdinalString;
+  if (!CanAddCatVar(name, level, role)) return -1;
+  auto var = BuildVar(
+      [&] { return std::make_unique<DLCatVar>(name, label, level, role, IDLVar::kString); });
+  if (!var) return -1;
+  auto* encoder = static_cast<ruleweave::detail::CatStrEncoder*>(var->GetEncoder());
+  for (const std::string& v : values) encoder->Encode(v);
+  return AppendCatVar(std::move(var));
+}
+
+// With labels: one label per value, an empty label list included (it stands for no value only).
+// The encoder refuses the labels, without effect on the result, when repeated values left fewer
+// categories.
+int DLVarList::AddCatVar(const std::string& name, const std::string& label,
+                         const std::vector<double>& values, const std::vector<std::string>& labels,
+                         bool nominal, IDLVar::VarRole role, IDLVar::VarDataType dataType) {
+  if (labels.size() != values.size()) return -1;
+  const int index = AddCatVar(name, label, values, nominal, role, dataType);
+  if (index >= 0 && !labels.empty()) GetEncoderAt(index)->SetValueLabels(labels);
+  return index;
 }
 
 int DLVarList::AddCatVar(const std::string& name, const std::string& label,
                          const std::vector<std::string>& values,
                          const std::vector<std::string>& labels, bool nominal,
                          IDLVar::VarRole role) {
-  const IDLVar::MeasureLevel level = nominal ? IDLVar::kNominalString : IDLVar::kOrdinalString;
-  if (!CanAddCatVar(name, level, role)) return -1;
-  if (!labels.empty() && labels.size() != values.size()) return -1;
-  auto var = BuildVar(
-      [&] { return std::make_unique<DLCatVar>(name, label, level, role, IDLVar::kString); });
-  if (!var) return -1;
-  auto* encoder = static_cast<ruleweave::detail::CatStrEncoder*>(var->GetEncoder());
-  for (const std::string& v : values) encoder->Encode(v);
-  if (!labels.empty()) encoder->SetValueLabels(labels);
-  return AppendCatVar(std::move(var));
+  if (labels.size() != values.size()) return -1;
+  const int index = AddCatVar(name, label, values, nominal, role);
+  if (index >= 0 && !labels.empty()) GetEncoderAt(index)->SetValueLabels(labels);
+  return index;
 }
 
 int DLVarList::AddFreqWeightVar(const std::string& name, const std::string& label,

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "foundation/status_codes.h"
 #include "ruleweave/foundation/exceptions.h"
 #include "ruleweave/foundation/status.h"
 
@@ -22,6 +23,34 @@ TEST(QXStatus, SeverityAloneDecidesTheKind) {
   QXStatus error(0, false);
   EXPECT_TRUE(error.IsError());
   EXPECT_FALSE(error.IsOK());
+}
+
+TEST(QXStatus, DescribesEveryCodeTheLibraryReturns) {
+  EXPECT_STREQ(QXStatus::GetDescription(0), "no error");
+  EXPECT_STREQ(QXStatus::GetDescription(1), "cancelled");
+  EXPECT_STREQ(QXStatus::GetDescription(110022),
+               "loading: a value was refused by its variable, which is now unused (for example "
+               "too many categories)");
+  EXPECT_STREQ(QXStatus::GetDescription(110030), "PMML import: the document could not be read");
+  EXPECT_STREQ(QXStatus::GetDescription(110040),
+               "search: a continuous predictor could not be binned");
+  EXPECT_STREQ(QXStatus::GetDescription(110034), "unknown status code");
+  EXPECT_STREQ(QXStatus::GetDescription(-1), "unknown status code");
+
+  namespace s = ruleweave::status;
+  const long named[] = {s::kNoCaseLoaded,       s::kSearchSetupFailed,
+                        s::kValueRefused,       s::kNoDataField,
+                        s::kNoTextForm,         s::kEmptyMiningSchema,
+                        s::kNoResponseValue,    s::kRuleWithoutSegments,
+                        s::kUnknownAttribute,   s::kOperatorWithoutForm,
+                        s::kUnreadableDocument, s::kNoRuleSet,
+                        s::kEmptyRuleSet,       s::kNullRule,
+                        s::kUnusablePredicate,  s::kNoValueRange,
+                        s::kRangeRefused,       s::kNoValues,
+                        s::kUnknownCategory,    s::kBinningFailed};
+  for (long code : named) {
+    EXPECT_STRNE(QXStatus::GetDescription(code), "unknown status code") << code;
+  }
 }
 
 TEST(QXStatus, EqualityLooksAtEverySlot) {

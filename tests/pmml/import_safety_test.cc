@@ -11,9 +11,8 @@
 
 #include "import_fixtures.h"
 #include "pmml/pmml_importer.h"
-#include "pmml/scoring/number_text.h"
-#include "pmml/scoring/safe_xml.h"
-#include "pmml/scoring/scorer_exception.h"
+#include "pmml/reader/safe_xml.h"
+#include "pmml/reader/scorer_exception.h"
 #include "ruleweave/model/model.h"
 
 namespace {
@@ -200,26 +199,6 @@ TEST(PMMLImportSafety, SizeLimitAcceptsSixtyFourMebibytes) {
   std::string message;
   EXPECT_EQ(ImportCode(large, &message), 110030);
   EXPECT_NE(message.find("larger than"), std::string::npos) << message;
-}
-
-TEST(PMMLImportNumbers, ParseWholeNumbersOnly) {
-  double v = -1;
-  EXPECT_TRUE(QXScore::ParseWholeNumber("2.5", &v));
-  EXPECT_EQ(v, 2.5);
-  EXPECT_TRUE(QXScore::ParseWholeNumber("-1e-09", &v));
-  EXPECT_EQ(v, -1e-9);
-  EXPECT_TRUE(QXScore::ParseWholeNumber("0.30000000000000004", &v));
-  EXPECT_EQ(v, 0.1 + 0.2);
-  EXPECT_TRUE(QXScore::ParseWholeNumber("+3", &v));
-  EXPECT_EQ(v, 3);
-  EXPECT_TRUE(QXScore::ParseWholeNumber("-1.7976931348623157e308", &v));
-  EXPECT_EQ(v, -1.7976931348623157e308);
-  v = 42;
-  for (const char* bad : {"", " 1", "1 ", "1.5abc", "nan", "NaN", "inf", "-Infinity", "1e400",
-                          "0x10", "+", "+-1", "1,5", "--1"}) {
-    EXPECT_FALSE(QXScore::ParseWholeNumber(bad, &v)) << bad;
-  }
-  EXPECT_EQ(v, 42);
 }
 
 }  // namespace

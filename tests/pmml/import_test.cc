@@ -11,13 +11,13 @@
 #include "import_fixtures.h"
 #include "pmml/pmml_importer.h"
 #include "ruleweave/data/data_query.h"
+#include "ruleweave/facade/algorithm.h"
+#include "ruleweave/facade/factory.h"
+#include "ruleweave/foundation/settings.h"
 #include "ruleweave/model/list.h"
 #include "ruleweave/model/model.h"
 #include "ruleweave/model/rule.h"
 #include "ruleweave/model/segment.h"
-#include "ruleweave/search/algorithm.h"
-#include "ruleweave/search/factory.h"
-#include "ruleweave/search/settings.h"
 
 namespace {
 

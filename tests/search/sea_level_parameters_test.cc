@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "data/data_views.h"
+#include "model/attribute_measure.h"
 #include "ruleweave/ruleweave.h"
-#include "search/attribute_measure.h"
 #include "search_testing.h"
 
 namespace {

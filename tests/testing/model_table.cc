@@ -9,8 +9,8 @@
 
 #include "ruleweave/foundation/missing_value.h"
 #include "ruleweave/foundation/record.h"
+#include "ruleweave/foundation/settings.h"
 #include "ruleweave/foundation/status.h"
-#include "ruleweave/search/settings.h"
 
 namespace model_testing {
 

@@ -11,7 +11,7 @@
 #include "ruleweave/data/data_query.h"
 #include "ruleweave/data/data_set.h"
 #include "ruleweave/foundation/bit_set.h"
-#include "ruleweave/model/measure.h"
+#include "ruleweave/foundation/measure.h"
 #include "ruleweave/model/rule.h"
 #include "ruleweave/model/segment.h"
 #include "ruleweave/variables/var_list.h"

@@ -141,6 +141,19 @@ TEST(DLVarList, CategoricalValuesFixTheCodes) {
             2);
   EXPECT_EQ(list.GetVarAt(2)->GetMeasureLevel(), IDLVar::kOrdinalNumeric);
   EXPECT_TRUE(list.GetEncoderAt(2)->GetValueLabels()->empty());
+
+  // One label per value: fewer, more, or none at all for some values is refused, list unchanged.
+  const std::vector<std::string> none, one{"A"}, three{"A", "B", "C"};
+  for (const auto* labels : {&none, &one, &three}) {
+    EXPECT_EQ(list.AddCatVar("n", "", std::vector<double>{1, 2}, *labels, true, IDLVar::kPredictor,
+                             IDLVar::kInteger),
+              -1);
+    EXPECT_EQ(list.AddCatVar("t", "", std::vector<std::string>{"a", "b"}, *labels, true,
+                             IDLVar::kPredictor),
+              -1);
+  }
+  EXPECT_EQ(list.Size(), 3);
+  EXPECT_EQ(list.AddCatVar("e", "", std::vector<std::string>{}, none, true, IDLVar::kPredictor), 3);
 }
 
 TEST(DLVarList, SetVarRoleMovesTheTarget) {

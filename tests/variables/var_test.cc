@@ -11,6 +11,7 @@
 #include "ruleweave/foundation/exceptions.h"
 #include "ruleweave/foundation/missing_value.h"
 #include "ruleweave/variables/binning_encoder.h"
+#include "ruleweave/variables/var_list.h"
 
 namespace {
 
@@ -33,6 +34,45 @@ std::string ThrownMessage(Make make) {
 
 const DLBinningEncoder* Binning(const IDLVar& var) {
   return static_cast<const DLBinningEncoder*>(var.GetEncoder());
+}
+
+TEST(IDLVar, CategoryTextAndCodeGoThroughTheEncoder) {
+  DLVarList list;
+  ASSERT_EQ(list.AddCatVar("d", "", std::vector<double>{2.5, 1.5e-7, 3}, true, IDLVar::kPredictor,
+                           IDLVar::kDouble),
+            0);
+  ASSERT_EQ(list.AddCatVar("i", "", std::vector<double>{7, -2.9}, false, IDLVar::kPredictor,
+                           IDLVar::kInteger),
+            1);
+  ASSERT_EQ(list.AddCatVar("s", "", std::vector<std::string>{"a b", ""}, true, IDLVar::kTarget), 2);
+  ASSERT_EQ(list.AddContVar("c", "", 0.0, 1.0, IDLVar::kPredictor), 3);
+
+  struct Case {
+    int var;
+    int code;
+    const char* text;  // null: no text
+  };
+  const Case cases[] = {{0, 0, "2.5"},    {0, 1, "1.5e-07"}, {0, 2, "3"},  {0, 3, nullptr},
+                        {0, -1, nullptr}, {1, 0, "7"},       {1, 1, "-2"}, {2, 0, "a b"},
+                        {2, 1, ""},       {3, 0, nullptr}};
+  for (const Case& c : cases) {
+    const IDLVar& var = *list.GetVarAt(c.var);
+    std::string text = "unchanged";
+    EXPECT_EQ(var.GetCategoryText(c.code, text), c.text != nullptr) << c.var << " " << c.code;
+    EXPECT_EQ(text, c.text != nullptr ? c.text : "unchanged") << c.var << " " << c.code;
+  }
+
+  const struct {
+    int var;
+    const char* text;
+    int code;
+  } reads[] = {{0, "2.5", 0}, {0, "1.5e-7", 1}, {0, "3.0", 2}, {0, " 2.5", -1},
+               {0, "9", -1},  {1, "7", 0},      {1, "-2", -1}, {2, "a b", 0},
+               {2, "", 1},    {2, "A B", -1},   {3, "0.5", -1}};
+  for (const auto& r : reads) {
+    EXPECT_EQ(list.GetVarAt(r.var)->GetCategoryCode(r.text), r.code) << r.var << " " << r.text;
+  }
+  EXPECT_EQ(list.GetVarAt(0)->GetNumOfCategories(), 3);  // reading adds no category
 }
 
 TEST(IDLVar, Predicates) {

@@ -1,5 +1,6 @@
 // QXDecision::QXStatus: the result record of every long operation (loading, search, export,
-// import). Status codes are listed in the library's documentation; code 1 means cancelled.
+// import). Status codes are listed in the library's documentation and described by
+// QXStatus::GetDescription; code 1 means cancelled.
 #ifndef RULEWEAVE_FOUNDATION_STATUS_H_
 #define RULEWEAVE_FOUNDATION_STATUS_H_
 
@@ -21,6 +22,11 @@ class QXStatus {
   bool IsOK() const { return mSeverity == 0; }
   bool IsError() const { return mSeverity < 0; }
   bool IsWarning() const { return mSeverity > 0; }
+
+  // A short English description of a status code, for messages to people: "cancelled" for 1,
+  // a sentence naming the operation for the library's codes (110011 to 110040), "no error" for 0
+  // and "unknown status code" for any other number. Never null; the text is static.
+  static const char* GetDescription(long code);
 
   // Slot indices are 0, 1 and 2; nothing checks them.
   long GetDiscreteDatum(unsigned int index) const { return mDiscrete[index]; }

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "ruleweave/foundation/bit_set.h"
-#include "ruleweave/model/measure.h"
+#include "ruleweave/foundation/measure.h"
 #include "ruleweave/model/rule.h"
 
 class DLDataQuery;

@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "ruleweave/foundation/bit_set.h"
-#include "ruleweave/model/measure.h"
+#include "ruleweave/foundation/constants.h"
+#include "ruleweave/foundation/measure.h"
 #include "ruleweave/model/segment.h"
-#include "ruleweave/search/parameters.h"
 
 class IDLDataView;
 

@@ -81,6 +81,21 @@ class IDLVar {
   static bool IsIntegerCategorical(const IDLVar& var);
   static bool IsDoubleCategorical(MeasureLevel level, VarDataType dataType);
   static bool IsDoubleCategorical(const IDLVar& var);
+
+  // Category codes as text and back, as the PMML export writes and the import reads them (the
+  // library's one conversion; additions to the interface, not overridable).
+  //
+  // The text of category `code`: a string level's value as stored; a numeric level's value as the
+  // shortest text that reads back exactly (data type kDouble) or as a whole number truncated
+  // toward zero (kInteger), without the locale. False, leaving `text` unchanged, for a variable
+  // that is not categorical or has no encoder, a code that names no category, or a value with
+  // no text form (missing, infinite, or beyond int for kInteger).
+  bool GetCategoryText(int code, std::string& text) const;
+  // The code of the category with value `text`: a string level compares the text as stored; a
+  // numeric level reads the whole text as one finite number (no blanks, no locale) and looks the
+  // number up. -1 when no category has that value, the text is not a number for a numeric level,
+  // the value is user-missing, or the variable is not categorical. Adds no category.
+  int GetCategoryCode(const std::string& text) const;
 };
 
 // A categorical variable (levels 2, 4, 8, 16). Owns one categorical encoder chosen by its level.

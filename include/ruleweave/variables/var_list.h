@@ -76,7 +76,8 @@ class DLVarList {
   int AddCatVar(const std::string& name, const std::string& label,
                 const std::vector<std::string>& values, bool nominal, IDLVar::VarRole role);
   // As above, and then the labels are handed to the encoder when not empty. -1 when `values` and
-  // `labels` differ in length.
+  // `labels` differ in length, an empty `labels` with values included (use the overloads without
+  // labels for none).
   int AddCatVar(const std::string& name, const std::string& label,
                 const std::vector<double>& values, const std::vector<std::string>& labels,
                 bool nominal, IDLVar::VarRole role, IDLVar::VarDataType dataType);

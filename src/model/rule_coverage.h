@@ -1,0 +1,61 @@
+// DLRuleCoverage: the covered cases and measure of a rule under construction, narrowed one
+// condition at a time, and the per-category breakdown that candidate generation works from.
+#ifndef RULEWEAVE_MODEL_RULE_COVERAGE_H_
+#define RULEWEAVE_MODEL_RULE_COVERAGE_H_
+
+#include <string>
+
+#include "ruleweave/foundation/bit_set.h"
+#include "ruleweave/foundation/measure.h"
+
+class DLAttributeMeasure;
+class DLSegment;
+class IDLDataView;
+
+// Keeps a set of covered cases and, always, the view's measure of that set. Borrows the view,
+// which must outlive it. Copies copy the view pointer, the set and the measure; assignment works
+// only between coverages over the same view (otherwise, and onto itself, nothing changes).
+class DLRuleCoverage {
+ public:
+  // Copies `coveredCases` and measures it. Throws QXDecision::ConstructorException
+  // ("DLRuleCoverage", "dataview.NumOfCases > 0 && coveredCases.Capacity == dataview.NumOfCases")
+  // when the view has no cases or the capacity differs from its number of cases.
+  DLRuleCoverage(const IDLDataView& view, const DLBitSet& coveredCases);
+  // As above, but the measure stays (0, 0) until Remeasure: for a caller that narrows the set by
+  // several segments (Restrict) and reads the measure only at the end.
+  struct Deferred {};
+  DLRuleCoverage(const IDLDataView& view, const DLBitSet& coveredCases, Deferred);
+  DLRuleCoverage(const DLRuleCoverage& other) = default;
+  DLRuleCoverage& operator=(const DLRuleCoverage& other);
+
+  DLMeasure GetMeasure() const { return mMeasure; }
+  const DLBitSet& GetCoveredCases() const { return mCovered; }
+  const IDLDataView& GetDataView() const { return *mView; }
+
+  // Keeps the cases whose value of attribute `name` lies in the range. False, and no change, for
+  // an empty name, an invalid range (valid: left < right, or left == right with both ends closed)
+  // or an empty covered set. True otherwise, also when the view has no such attribute (then
+  // nothing changes).
+  bool AddRange(std::string const& name, double left, double right, bool leftOpen, bool rightOpen);
+  // Keeps the cases the segment admits (see DLSegment) and re-measures. False, and no change,
+  // when the covered set is empty or the view has no attribute of the segment's name.
+  bool AddSegment(DLSegment const& segment);
+  // AddSegment without the re-measuring (same refusals); call Remeasure before reading the
+  // measure.
+  bool Restrict(DLSegment const& segment);
+  // Measures the covered cases through the view.
+  void Remeasure();
+  // The covered cases measured per category code of attribute `name` (and for its missing code),
+  // in one pass over the covered cases; a new object the caller deletes. Null for an empty name,
+  // an attribute the view lacks, one whose variable is not a predictor, one that is not
+  // category-coded (categorical or binned), one without categories, or an empty covered set.
+  // Each slot equals the view's ComputeMeasure of the covered cases with that code.
+  DLAttributeMeasure* GetAttributeMeasure(std::string const& name) const;
+
+ private:
+  const IDLDataView* mView;
+  DLBitSet mCovered;
+  DLMeasure mMeasure;
+};
+
+#endif  // RULEWEAVE_MODEL_RULE_COVERAGE_H_
