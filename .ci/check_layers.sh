@@ -3,9 +3,9 @@
 #   foundation < variables < data < model < search < pmml < facade
 # A file in src/<folder>/ or include/ruleweave/<folder>/ includes only headers of its own or a
 # lower layer (public or private); a public header includes only public headers. Programs
-# (tools/, examples/, python/) include only public <ruleweave/...> headers, and tools/ruleweave/ and python/src/
-# also their own headers (by a path inside them that names no library folder). Prints each
-# offending line; exits 1 when there is one.
+# (tools/, examples/, python/) include only public <ruleweave/...> headers; tools/ruleweave/ and
+# python/src/ also their own headers (by a path inside them that names no library folder).
+# Prints each offending line; exits 1 when there is one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
