@@ -139,7 +139,7 @@ contains score_text_column score_text_column.err 'text_age.csv:5: column "age" h
 [ -e never.csv ] && fail "score_text_column: an output file was written"
 echo "not xml" >broken.pmml
 run score_broken_model 1 score broken.pmml small.csv --quiet
-contains score_broken_model score_broken_model.err "broken.pmml: not a readable XML document"
+contains score_broken_model score_broken_model.err "broken.pmml: not a readable PMML document"
 
 # --- errors in the data and the options
 printf 'a,b,c\n1,2,x\n3,4\n' >ragged.csv

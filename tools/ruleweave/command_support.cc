@@ -6,8 +6,6 @@
 #include <ostream>
 #include <sstream>
 
-#include "status_meaning.h"
-
 namespace ruleweave_cli {
 
 namespace {
@@ -41,7 +39,7 @@ int RunCommand(const std::string& command, std::ostream& out, std::ostream& err,
     err << "ruleweave: " << error.what();
     if (!status.IsOK()) {
       err << ": library status " << status.GetErrorCode() << " ("
-          << StatusMeaning(status.GetErrorCode()) << ")";
+          << QXDecision::QXStatus::GetDescription(status.GetErrorCode()) << ")";
     }
     err << '\n';
     return kExitLibraryError;

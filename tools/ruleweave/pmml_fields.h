@@ -1,6 +1,6 @@
 // What `ruleweave score` needs to know of a PMML rule-set document before the library reads it:
 // the fields of its data dictionary (kind, data type, valid categories in order) and which field
-// each rule set predicts. Read with libxml2.
+// each rule set predicts, read through the library.
 #ifndef RULEWEAVE_TOOLS_PMML_FIELDS_H_
 #define RULEWEAVE_TOOLS_PMML_FIELDS_H_
 

@@ -66,20 +66,9 @@ std::string ContinuousRange(const std::string& name, double low, double high, bo
 }  // namespace
 
 std::string CategoryText(const IDLVar& var, int code) {
-  const IDLEncoder* encoder = var.GetEncoder();
-  if (encoder == nullptr) return "";
-  switch (var.GetMeasureLevel()) {
-    case IDLVar::kNominalNumeric:
-      return FormatNumber(static_cast<const DLCatNumNominalEncoder*>(encoder)->Decode(code));
-    case IDLVar::kOrdinalNumeric:
-      return FormatNumber(static_cast<const DLCatNumOrdinalEncoder*>(encoder)->Decode(code));
-    case IDLVar::kNominalString:
-      return static_cast<const DLCatStrNominalEncoder*>(encoder)->Decode(code);
-    case IDLVar::kOrdinalString:
-      return static_cast<const DLCatStrOrdinalEncoder*>(encoder)->Decode(code);
-    default:
-      return "";
-  }
+  std::string text;
+  var.GetCategoryText(code, text);
+  return text;
 }
 
 std::string SegmentText(const DLSegment& segment, const DLVarList& vars, int missingCode) {

@@ -15,7 +15,6 @@ set(RULEWEAVE_CLI_SOURCES
   ${RULEWEAVE_CLI_DIR}/scored_file.cc
   ${RULEWEAVE_CLI_DIR}/output_file.cc
   ${RULEWEAVE_CLI_DIR}/resource_usage.cc
-  ${RULEWEAVE_CLI_DIR}/status_meaning.cc
   # The command line: options, the commands and the dispatcher.
   ${RULEWEAVE_CLI_DIR}/options.cc
   ${RULEWEAVE_CLI_DIR}/command_support.cc
