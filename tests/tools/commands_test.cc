@@ -107,12 +107,12 @@ TEST_F(Commands, DescribeWritesEveryColumnAsJson) {
             "{\"file\": \"" + Path("data.csv") +
                 "\", \"rows\": 200, \"columns\": [\n"
                 "  {\"name\": \"x\", \"kind\": \"continuous\", \"role\": \"predictor\", "
-                "\"distinct\": \"200\", \"missing\": 0, \"min\": 1, \"max\": 200},\n"
+                "\"distinct\": 200, \"missing\": 0, \"min\": 1, \"max\": 200},\n"
                 "  {\"name\": \"g\", \"kind\": \"nominal string\", \"role\": \"predictor\", "
-                "\"distinct\": \"2\", \"missing\": 0, \"categories\": [{\"value\": \"a\", "
+                "\"distinct\": 2, \"missing\": 0, \"categories\": [{\"value\": \"a\", "
                 "\"count\": 100}, {\"value\": \"b\", \"count\": 100}]},\n"
                 "  {\"name\": \"y\", \"kind\": \"nominal string\", \"role\": \"target\", "
-                "\"distinct\": \"2\", \"missing\": 0, \"categories\": [{\"value\": \"no\", "
+                "\"distinct\": 2, \"missing\": 0, \"categories\": [{\"value\": \"no\", "
                 "\"count\": 150}, {\"value\": \"yes\", \"count\": 50}]}\n"
                 "]}\n");
 }
