@@ -75,6 +75,45 @@ std::string ExactConditions(const RuleRow& row) {
   return text;
 }
 
+// Cuts `text` into pieces of at most `width` characters without splitting a UTF-8 sequence.
+std::vector<std::string> HardSplit(const std::string& text, std::size_t width) {
+  std::vector<std::string> pieces(1);
+  std::size_t chars = 0;
+  for (unsigned char c : text) {
+    const bool lead = (c & 0xC0) != 0x80;
+    if (lead && chars == width) {
+      pieces.emplace_back();
+      chars = 0;
+    }
+    pieces.back() += static_cast<char>(c);
+    chars += lead;
+  }
+  return pieces;
+}
+
+// `text` cut at blanks, which are dropped: with `setsOnly` at those after a comma inside braces
+// (a value set breaks between its values), else at those outside brackets of any kind (a
+// range such as "(2, 8]" stays whole).
+std::vector<std::string> SplitAtBlanks(const std::string& text, bool setsOnly) {
+  std::vector<std::string> parts(1);
+  int braces = 0;
+  int brackets = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    braces += c == '{' ? 1 : (c == '}' ? -1 : 0);
+    brackets +=
+        (c == '{' || c == '(' || c == '[') ? 1 : ((c == '}' || c == ')' || c == ']') ? -1 : 0);
+    const bool cut =
+        c == ' ' && (setsOnly ? braces > 0 && i > 0 && text[i - 1] == ',' : brackets <= 0);
+    if (cut) {
+      parts.emplace_back();
+    } else {
+      parts.back() += c;
+    }
+  }
+  return parts;
+}
+
 // Conditions narrower than this are not wrapped further, whatever the width: the table then
 // runs over rather than becoming a column of fragments.
 constexpr std::size_t kMinConditionWidth = 16;
@@ -87,9 +126,24 @@ void WriteTable(std::ostream& out, const std::vector<ModelReport>& models, std::
   for (std::size_t m = 0; m < models.size(); ++m) {
     const ModelReport& model = models[m];
     if (m > 0) out << '\n';
-    out << "Model " << model.number << ": target " << model.target << " = " << model.response
-        << ", " << Count(model.cases) << " cases, " << Count(model.responses)
-        << " responses, base rate " << Percent(model.baseRate) << '\n';
+    // The title breaks between its parts when it is wider than the table may be.
+    const std::vector<std::string> title = {"Model " + std::to_string(model.number) + ": target " +
+                                                model.target + " = " + model.response + ",",
+                                            Count(model.cases) + " cases,",
+                                            Count(model.responses) + " responses,",
+                                            "base rate " + Percent(model.baseRate)};
+    std::string heading;
+    for (const std::string& part : title) {
+      if (heading.empty()) {
+        heading = part;
+      } else if (width > 0 && Chars(heading) + 1 + Chars(part) > width) {
+        out << heading << '\n';
+        heading = "  " + part;
+      } else {
+        heading += ' ' + part;
+      }
+    }
+    out << heading << '\n';
     // Each table line is one or more cells of the conditions column (a wrapped condition)
     // beside one set of the other cells.
     std::vector<std::vector<std::string>> cells;
@@ -109,19 +163,40 @@ void WriteTable(std::ostream& out, const std::vector<ModelReport>& models, std::
     }
     std::size_t others = 1;  // the leading space
     for (std::size_t c = 0; c < kColumns; ++c) others += 2 + (c == kConditions ? 0 : widths[c]);
-    std::size_t fit = width > others ? width - others : 0;
-    fit = width == 0 ? std::string::npos : std::max(fit, kMinConditionWidth);
+    // Beside the figures the conditions get what the width leaves. When that is narrower than
+    // a word of theirs (a long column name), they go under the figures instead, at full width,
+    // so that no name is cut.
+    std::size_t longestWord = kMinConditionWidth;
+    for (std::size_t l = 1; l < conditions.size(); ++l) {
+      for (const std::string& text : conditions[l]) {
+        for (const std::string& word : SplitAtBlanks(text, /*setsOnly=*/false)) {
+          longestWord = std::max(longestWord, Chars(word) + 2);  // + continuation indent
+        }
+      }
+    }
+    const bool below = width > 0 && others + longestWord > width;
+    const std::size_t indent = 1 + 2 + widths[0] + 2;  // where the conditions column starts
+    std::size_t fit = std::string::npos;
+    if (width > 0) {
+      fit = below ? (width > indent ? width - indent : 0) : width - others;
+      fit = std::max(fit, kMinConditionWidth);
+    }
     std::vector<std::vector<std::string>> wrapped;
-    for (const auto& texts : conditions) {
-      wrapped.push_back(WrapConditions(texts, fit));
-      for (const std::string& piece : wrapped.back()) {
-        widths[kConditions] = std::max(widths[kConditions], Chars(piece));
+    for (const auto& texts : conditions) wrapped.push_back(WrapConditions(texts, fit));
+    widths[kConditions] = 0;
+    if (!below) {
+      for (const auto& pieces : wrapped) {
+        for (const std::string& piece : pieces) {
+          widths[kConditions] = std::max(widths[kConditions], Chars(piece));
+        }
       }
     }
     for (std::size_t l = 0; l < cells.size(); ++l) {
-      for (std::size_t piece = 0; piece < wrapped[l].size(); ++piece) {
+      const std::size_t besides = below ? 1 : wrapped[l].size();
+      for (std::size_t piece = 0; piece < besides; ++piece) {
         std::string text = " ";
         for (std::size_t c = 0; c < kColumns; ++c) {
+          if (below && c == kConditions) continue;
           const bool right = c >= 2;  // numbers right-aligned, rule id and conditions left
           const std::string& cell =
               c == kConditions ? wrapped[l][piece] : (piece == 0 ? cells[l][c] : std::string());
@@ -130,6 +205,10 @@ void WriteTable(std::ostream& out, const std::vector<ModelReport>& models, std::
         }
         while (!text.empty() && text.back() == ' ') text.pop_back();
         out << text << '\n';
+      }
+      if (below) {
+        for (const std::string& piece : wrapped[l])
+          out << std::string(indent, ' ') << piece << '\n';
       }
     }
   }
@@ -284,45 +363,6 @@ void WriteJson(std::ostream& out, const std::vector<ModelReport>& models) {
     out << '}';
   }
   out << "\n]}\n";
-}
-
-// Cuts `text` into pieces of at most `width` characters without splitting a UTF-8 sequence.
-std::vector<std::string> HardSplit(const std::string& text, std::size_t width) {
-  std::vector<std::string> pieces(1);
-  std::size_t chars = 0;
-  for (unsigned char c : text) {
-    const bool lead = (c & 0xC0) != 0x80;
-    if (lead && chars == width) {
-      pieces.emplace_back();
-      chars = 0;
-    }
-    pieces.back() += static_cast<char>(c);
-    chars += lead;
-  }
-  return pieces;
-}
-
-// `text` cut at blanks, which are dropped: with `setsOnly` at those after a comma inside braces
-// (a value set breaks between its values), else at those outside brackets of any kind (a
-// range such as "(2, 8]" stays whole).
-std::vector<std::string> SplitAtBlanks(const std::string& text, bool setsOnly) {
-  std::vector<std::string> parts(1);
-  int braces = 0;
-  int brackets = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    braces += c == '{' ? 1 : (c == '}' ? -1 : 0);
-    brackets +=
-        (c == '{' || c == '(' || c == '[') ? 1 : ((c == '}' || c == ')' || c == ']') ? -1 : 0);
-    const bool cut =
-        c == ' ' && (setsOnly ? braces > 0 && i > 0 && text[i - 1] == ',' : brackets <= 0);
-    if (cut) {
-      parts.emplace_back();
-    } else {
-      parts.back() += c;
-    }
-  }
-  return parts;
 }
 
 }  // namespace
