@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_ARGS ?=
 
-.PHONY: all configure demo test bench clean
+.PHONY: all configure demo deps test bench clean
 
 all: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -16,7 +16,12 @@ demo: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target ruleweave_cli
 	$(BUILD_DIR)/bin/ruleweave demo
 
-test: all
+# Tools some tests need; each test skips with a note when its tool is missing.
+deps:
+	@command -v chromium >/dev/null || { [ "$$(id -u)" = 0 ] && apt-get install -y chromium; } || \
+	  echo "optional: apt-get install chromium (as root) for the HTML report's browser test"
+
+test: deps all
 	ctest --test-dir $(BUILD_DIR) -j $(JOBS) --output-on-failure --timeout 600
 
 bench:

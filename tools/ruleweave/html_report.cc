@@ -352,14 +352,17 @@ void WriteHtmlReport(std::ostream& out, const DataSummary& data, const ModelRepo
 
   out << "<h2>Cumulative gains</h2>\n<p class=\"note\">Share of all responses found (y) when "
          "the cases are taken rule by rule (x); the dashed diagonal is picking cases at "
-         "random.</p>\n";
+         "random."
+      << (holdout ? " The orange dashed line is the holdout sample." : "") << "</p>\n";
   GainsChart(out, model, holdout);
   out << "<h2>Lift</h2>\n<p class=\"note\">Response rate of the cases taken so far over the "
          "base rate (y), taking the cases rule by rule (x); the dashed line is lift 1, picking "
-         "cases at random.</p>\n";
+         "cases at random."
+      << (holdout ? " The orange dashed line is the holdout sample." : "") << "</p>\n";
   LiftChart(out, model, holdout);
   out << "<h2>Rates and intervals</h2>\n<p class=\"note\">Each rule's response rate (dot) "
-         "with its 95% interval (bar); the dashed line is the base rate.</p>\n";
+         "with its 95% interval (bar); the dashed line is the base rate."
+      << (holdout ? " Orange marks are the holdout sample's." : "") << "</p>\n";
   IntervalChart(out, model, holdout);
   out << "</body>\n</html>\n";
 }
