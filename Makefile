@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_ARGS ?=
 
-.PHONY: all configure demo test bench clean
+.PHONY: all configure demo deps test bench clean
 
 all: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -16,9 +16,22 @@ demo: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target ruleweave_cli
 	$(BUILD_DIR)/bin/ruleweave demo
 
-# The Python package's Debian packages are installed first (as root), or the package is left out
-# with a message; CMAKE_ARGS come after, so an explicit RULEWEAVE_BUILD_PYTHON there wins.
-test:
+# Debian packages some tests need (Chromium for the HTML report's browser check, sqlite3 for the
+# SQL check), installed when running as root; otherwise the command is printed and those tests
+# skip with a note. The Python package's packages are installed the same way (or the package is
+# left out with a message); CMAKE_ARGS come after, so an explicit RULEWEAVE_BUILD_PYTHON wins.
+deps:
+	@missing=""; for p in chromium sqlite3; do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" = 0 ]; then \
+	    apt-get install -y $$missing || { apt-get update && apt-get install -y $$missing; } || \
+	      echo "deps: installing$$missing failed; the tests that need them are skipped"; \
+	  else \
+	    echo "deps: optional packages missing; install with: sudo apt-get install -y$$missing"; \
+	  fi; \
+	fi
+
+test: deps
 	python_args=$$(sh python/install_deps.sh) && \
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release $$python_args $(CMAKE_ARGS)
 	cmake --build $(BUILD_DIR) -j $(JOBS)

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -107,12 +108,12 @@ TEST_F(Commands, DescribeWritesEveryColumnAsJson) {
             "{\"file\": \"" + Path("data.csv") +
                 "\", \"rows\": 200, \"columns\": [\n"
                 "  {\"name\": \"x\", \"kind\": \"continuous\", \"role\": \"predictor\", "
-                "\"distinct\": \"200\", \"missing\": 0, \"min\": 1, \"max\": 200},\n"
+                "\"distinct\": 200, \"missing\": 0, \"min\": 1, \"max\": 200},\n"
                 "  {\"name\": \"g\", \"kind\": \"nominal string\", \"role\": \"predictor\", "
-                "\"distinct\": \"2\", \"missing\": 0, \"categories\": [{\"value\": \"a\", "
+                "\"distinct\": 2, \"missing\": 0, \"categories\": [{\"value\": \"a\", "
                 "\"count\": 100}, {\"value\": \"b\", \"count\": 100}]},\n"
                 "  {\"name\": \"y\", \"kind\": \"nominal string\", \"role\": \"target\", "
-                "\"distinct\": \"2\", \"missing\": 0, \"categories\": [{\"value\": \"no\", "
+                "\"distinct\": 2, \"missing\": 0, \"categories\": [{\"value\": \"no\", "
                 "\"count\": 150}, {\"value\": \"yes\", \"count\": 50}]}\n"
                 "]}\n");
 }
@@ -134,6 +135,68 @@ TEST_F(Commands, CancelledSearchEndsWithStatus130AndWritesNoFile) {
   EXPECT_EQ(RunSearch(Search({"--pmml", Path("m.pmml")}), out, err, context), kExitCancelled);
   EXPECT_EQ(err.str(), "\nruleweave: interrupted; nothing was written\n");
   EXPECT_FALSE(fs::exists(Path("m.pmml")));
+}
+
+TEST_F(Commands, AnOutputThatIsAnInputIsRefusedBeforeAnythingIsWritten) {
+  ASSERT_EQ(Run(RunSearch, Search({"--pmml", Path("m.pmml")})), kExitOk) << err.str();
+  fs::create_symlink(Path("data.csv"), Path("link.csv"));
+  fs::create_hard_link(Path("m.pmml"), Path("hard.pmml"));
+  const std::string data = Path("data.csv");
+  const std::string model = Path("m.pmml");
+  struct Case {
+    Command command;
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {RunSearch, Search({"--pmml", data}), data + ": --pmml names the input file " + data},
+      {RunSearch, Search({"--sql", Path("link.csv")}),
+       Path("link.csv") + ": --sql names the input file " + data},
+      {RunSearch, Search({"--report", Path("r.html"), "--sql", Path("./r.html")}),
+       Path("r.html") + ": --report names the file another output is written to"},
+      {RunScore,
+       {model, data, "--output", Path("hard.pmml")},
+       Path("hard.pmml") + ": --output names the input file " + model},
+      // The output is checked before the data are read: the missing file is not reached.
+      {RunSearch,
+       {Path("nothere.csv"), "--target", "y", "--response", "yes", "--pmml", Path("no/dir/m.pmml")},
+       Path("no/dir/m.pmml") + ": cannot create the output file"},
+  };
+  const auto size = fs::file_size(data);
+  for (const Case& c : cases) {
+    EXPECT_EQ(Run(c.command, c.args), kExitBadInput) << c.message;
+    EXPECT_EQ(err.str().rfind("ruleweave: " + c.message, 0), 0u) << err.str();
+    EXPECT_EQ(out.str(), "");
+  }
+  EXPECT_EQ(fs::file_size(data), size);
+  EXPECT_FALSE(fs::exists(Path("r.html")));
+  for (const auto& entry : fs::directory_iterator(Path(""))) {
+    EXPECT_EQ(entry.path().string().find(".tmp-"), std::string::npos) << entry.path();
+  }
+}
+
+// A standard output whose reader went away, as a pipe into `head` is after its lines: every
+// write fails with EPIPE.
+class ClosedPipe : public std::streambuf {
+ protected:
+  int overflow(int) override {
+    errno = EPIPE;
+    return traits_type::eof();
+  }
+  std::streamsize xsputn(const char*, std::streamsize) override {
+    errno = EPIPE;
+    return 0;
+  }
+};
+
+TEST_F(Commands, ClosedStandardOutputEndsPrintingQuietlyAndTheFilesAreWritten) {
+  ClosedPipe pipe;
+  std::ostream closed(&pipe);
+  EXPECT_EQ(RunSearch(Search({"--pmml", Path("m.pmml"), "--sql", Path("m.sql")}), closed, err),
+            kExitOk);
+  EXPECT_EQ(err.str(), "");
+  EXPECT_TRUE(fs::exists(Path("m.pmml")));
+  EXPECT_TRUE(fs::exists(Path("m.sql")));
 }
 
 TEST(Cli, HelpCommandPrintsTheCommandsHelp) {

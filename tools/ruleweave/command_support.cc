@@ -1,6 +1,8 @@
 // The commands' shared steps: failures to messages and exit statuses, progress, first pass.
 #include "command_support.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <new>
 #include <ostream>
@@ -21,10 +23,22 @@ class NeverCancel : public QXQueryCancel {
 int RunCommand(const std::string& command, std::ostream& out, std::ostream& err,
                const RunContext& context, const std::function<int(CommandIo& io)>& body) {
   NeverCancel never;
-  CommandIo io{out, err, context.cancel ? *context.cancel : never, context.errIsTerminal};
+  CommandIo io{out, err, context.cancel ? *context.cancel : never, context.errIsTerminal,
+               context.outColumns};
   // Exceptions end here: each kind of failure has its message form and exit status.
   try {
-    return body(io);
+    const int status = body(io);
+    out.flush();
+    if (out.fail()) {
+      // Output files are written by now. A reader that stopped reading (`| head`) is the end
+      // of printing, not a failure; anything else (a full disk) loses results and is one.
+      const int error = errno;
+      if (error == EPIPE) return status;
+      err << "ruleweave: writing the results to standard output failed: " << std::strerror(error)
+          << '\n';
+      return kExitLibraryError;
+    }
+    return status;
   } catch (const Cancelled&) {
     err << "\nruleweave: interrupted; nothing was written\n";
     return kExitCancelled;

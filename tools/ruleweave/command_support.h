@@ -26,11 +26,14 @@ struct CommandIo {
   std::ostream& err;
   QXQueryCancel& cancel;
   bool errIsTerminal;
+  std::size_t outColumns;  // see RunContext
 };
 
 // Runs `body` and returns its exit status. What it throws ends here, each kind of failure with
 // its message on `err` and its exit status: Cancelled 130; UsageError 1, with a pointer to
 // `ruleweave COMMAND --help`; InputError 1; LibraryError and the library's exceptions 2.
+// A body that returns with `out` failed ends with 0 when the reader closed it (EPIPE: printing
+// simply stops there), else with a message and 2.
 int RunCommand(const std::string& command, std::ostream& out, std::ostream& err,
                const RunContext& context, const std::function<int(CommandIo& io)>& body);
 

@@ -4,6 +4,7 @@
 #ifndef RULEWEAVE_TOOLS_COMMANDS_H_
 #define RULEWEAVE_TOOLS_COMMANDS_H_
 
+#include <cstddef>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -16,7 +17,7 @@ namespace ruleweave_cli {
 enum ExitStatus {
   kExitOk = 0,
   kExitBadInput = 1,      // bad input data or usage
-  kExitLibraryError = 2,  // the library reported an error status
+  kExitLibraryError = 2,  // the library reported an error status, or the output failed
   kExitCancelled = 130,   // interrupted with Ctrl-C
 };
 
@@ -24,11 +25,13 @@ enum ExitStatus {
 struct RunContext {
   QXQueryCancel* cancel = nullptr;  // asked during every long pass; none: never cancelled
   bool errIsTerminal = false;       // progress is shown by default only on a terminal
+  std::size_t outColumns = 0;       // width of the terminal on `out`; 0: not a terminal
 };
 
 // Results go to `out`; messages, warnings, progress and timings to `err`. A failure is reported
 // on `err` as "ruleweave: ..." and ends the command with its exit status; output files are then
-// not written.
+// not written. Output files are written before the results are printed; a standard output
+// closed by its reader (a pipe into `head`) ends the printing quietly with status 0.
 int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
               const RunContext& context = RunContext());
 int RunScore(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,

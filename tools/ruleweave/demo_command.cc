@@ -44,10 +44,15 @@ int RunDemo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         {"customers", 0, true,
          [&](const std::string& value) { customers = WholeNumber("customers", value, 10); }},
     };
-    const ParsedArgs parsed = ParseArgs(
-        args, Join({SearchOptionTable(search), OutputOptionTable(output), demoOnly}), "demo");
+    const ParsedArgs parsed =
+        ParseArgs(args,
+                  Join({SearchOptionTable(search), OutputOptionTable(output),
+                        ModelOutputOptionTable(output), TimingsOptionTable(output), demoOnly}),
+                  "demo");
     if (parsed.help) {
-      io.out << kDemoHelp << '\n' << kSearchOptionsHelp << '\n' << kOutputHelp;
+      io.out << kDemoHelp << '\n'
+             << kSearchOptionsHelp << '\n'
+             << kOutputHelp << kModelOutputHelp << kTimingsHelp;
       return kExitOk;
     }
     if (!parsed.positional.empty()) throw UsageError("demo: takes no file argument");

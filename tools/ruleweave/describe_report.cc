@@ -1,6 +1,7 @@
 // Writing column descriptions as text, CSV and JSON.
 #include "describe_report.h"
 
+#include <algorithm>
 #include <ostream>
 
 #include "csv_reader.h"
@@ -37,14 +38,36 @@ void WriteText(std::ostream& out, const TableDescription& table, std::size_t lim
   }
 }
 
+// One row per listed category (a column without listed categories gets one row with both
+// fields empty), so that a spreadsheet or a data frame reads the counts directly.
 void WriteCsv(std::ostream& out, const TableDescription& table, std::size_t limit) {
-  out << "column,kind,role,distinct,missing,min,max,categories\n";
+  out << "column,kind,role,distinct,missing,min,max,category,count\n";
   for (const ColumnDescription& c : table.columns) {
-    out << QuoteField(c.name, ',') << ',' << QuoteField(c.kind, ',') << ',' << c.role << ','
-        << QuoteField(c.distinct, ',') << ',' << c.missing << ','
-        << (c.hasRange ? FormatNumber(c.min) : "") << ',' << (c.hasRange ? FormatNumber(c.max) : "")
-        << ',' << QuoteField(CategoryList(c, limit), ',') << '\n';
+    const std::string head = QuoteField(c.name, ',') + ',' + QuoteField(c.kind, ',') + ',' +
+                             c.role + ',' + QuoteField(c.distinct, ',') + ',' +
+                             std::to_string(c.missing) + ',' +
+                             (c.hasRange ? FormatNumber(c.min) : "") + ',' +
+                             (c.hasRange ? FormatNumber(c.max) : "") + ',';
+    const std::size_t listed = std::min(c.categories.size(), limit);
+    if (listed == 0) out << head << ",\n";
+    for (std::size_t k = 0; k < listed; ++k) {
+      out << head << QuoteField(c.categories[k].first, ',') << ',' << c.categories[k].second
+          << '\n';
+    }
   }
+}
+
+// The distinct count as JSON: a number, or null with "distinct_more_than" when counting
+// stopped ("more than N"); any other text stays a string.
+std::string JsonDistinct(const std::string& distinct) {
+  auto whole = [](const std::string& text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+  };
+  const std::string more = "more than ";
+  if (distinct.compare(0, more.size(), more) == 0 && whole(distinct.substr(more.size()))) {
+    return "null, \"distinct_more_than\": " + distinct.substr(more.size());
+  }
+  return whole(distinct) ? distinct : JsonString(distinct);
 }
 
 void WriteJson(std::ostream& out, const TableDescription& table, std::size_t limit) {
@@ -54,7 +77,7 @@ void WriteJson(std::ostream& out, const TableDescription& table, std::size_t lim
     const ColumnDescription& c = table.columns[i];
     out << (i ? ",\n  " : "\n  ") << "{\"name\": " << JsonString(c.name)
         << ", \"kind\": " << JsonString(c.kind) << ", \"role\": " << JsonString(c.role)
-        << ", \"distinct\": " << JsonString(c.distinct) << ", \"missing\": " << c.missing;
+        << ", \"distinct\": " << JsonDistinct(c.distinct) << ", \"missing\": " << c.missing;
     if (c.hasRange) {
       out << ", \"min\": " << FormatNumber(c.min) << ", \"max\": " << FormatNumber(c.max);
     }

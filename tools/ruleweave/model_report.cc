@@ -58,6 +58,7 @@ ModelReport BuildReport(const DLModel& model, int number, const DLVarList& vars,
       out.id =
           several ? std::to_string(l + 1) + "." + std::to_string(r + 1) : std::to_string(r + 1);
       out.conditions = RuleText(*rule, vars, missingCode);
+      out.conditionList = RuleConditions(*rule, vars, missingCode);
       cumCoverage += out.coverage;
       cumResponses += out.responses;
       out.cumulativeCoverage = cumCoverage;

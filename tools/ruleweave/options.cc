@@ -41,7 +41,15 @@ const char kOutputHelp[] =
     "Output:\n"
     "  --format table|csv|json   how results are printed (default table)\n"
     "  --quiet              no progress on standard error\n"
-    "  --progress           progress even when standard error is not a terminal\n"
+    "  --progress           progress even when standard error is not a terminal\n";
+
+const char kModelOutputHelp[] =
+    "  --width N            fit tables into N columns (default: the terminal's width, or 100\n"
+    "                       when standard output is not a terminal; 0: no limit)\n"
+    "  --sql FILE           write the chosen model as an SQL CASE expression to FILE\n"
+    "  --report FILE        write the chosen model as a self-contained HTML page to FILE\n";
+
+const char kTimingsHelp[] =
     "  --timings            report time and memory of reading, loading and searching on\n"
     "                       standard error\n";
 
@@ -291,9 +299,20 @@ OptionTable OutputOptionTable(OutputOptions& o) {
               }
             }),
       Switch("quiet", [&o] { o.quiet = true; }),
-      Switch("timings", [&o] { o.timings = true; }),
       Switch("progress", [&o] { o.progressAlways = true; }),
   };
+}
+
+OptionTable ModelOutputOptionTable(OutputOptions& o) {
+  return {
+      Whole("width", 0, [&o](int n) { o.width = n; }),
+      Value("sql", [&o](const std::string& value) { o.sqlPath = value; }),
+      Value("report", [&o](const std::string& value) { o.reportPath = value; }),
+  };
+}
+
+OptionTable TimingsOptionTable(OutputOptions& o) {
+  return {Switch("timings", [&o] { o.timings = true; })};
 }
 
 }  // namespace ruleweave_cli

@@ -54,6 +54,9 @@ struct OutputOptions {
   bool quiet = false;           // no progress, no notes
   bool timings = false;         // time and memory of each stage
   bool progressAlways = false;  // progress even when standard error is not a terminal
+  long width = -1;              // --width: table width (0: no limit); -1: the terminal's
+  std::string sqlPath;          // --sql: the chosen model as an SQL expression
+  std::string reportPath;       // --report: the chosen model as an HTML page
 };
 
 // What to search for and with which parameters, and which model to save.
@@ -70,8 +73,12 @@ struct SearchOptions {
 OptionTable ColumnOptionTable(ColumnOptions& columns);
 // --response, the search parameters, --pmml --model
 OptionTable SearchOptionTable(SearchOptions& search);
-// --format --quiet --timings --progress
+// --format --quiet --progress
 OptionTable OutputOptionTable(OutputOptions& output);
+// --width --sql --report, for the commands that print models
+OptionTable ModelOutputOptionTable(OutputOptions& output);
+// --timings, for the commands that time a search
+OptionTable TimingsOptionTable(OutputOptions& output);
 
 // A whole number option value of at least `min` (at most 10^9).
 int WholeNumber(const std::string& option, const std::string& text, long min);
@@ -80,6 +87,8 @@ int WholeNumber(const std::string& option, const std::string& text, long min);
 extern const char kColumnHelp[];
 extern const char kSearchOptionsHelp[];
 extern const char kOutputHelp[];
+extern const char kModelOutputHelp[];
+extern const char kTimingsHelp[];
 
 }  // namespace ruleweave_cli
 

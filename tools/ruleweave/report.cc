@@ -1,6 +1,7 @@
 // Writing result tables as aligned text, CSV and JSON.
 #include "report.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ostream>
@@ -41,80 +42,291 @@ std::string Exact(double value, const char* none) {
   return FormatNumber(value);
 }
 
-std::string Pad(const std::string& text, std::size_t width, bool right) {
-  // Width in characters: count UTF-8 lead bytes so that accented category names line up.
+// Width in characters: UTF-8 continuation bytes do not count, so accented names line up.
+std::size_t Chars(const std::string& text) {
   std::size_t chars = 0;
   for (unsigned char c : text) chars += (c & 0xC0) != 0x80;
+  return chars;
+}
+
+std::string Pad(const std::string& text, std::size_t width, bool right) {
+  const std::size_t chars = Chars(text);
   if (chars >= width) return text;
   std::string fill(width - chars, ' ');
   return right ? fill + text : text + fill;
 }
 
-void WriteTable(std::ostream& out, const std::vector<ModelReport>& models) {
+// The conditions of a row as the table shows them, one entry per condition.
+std::vector<std::string> ConditionTexts(const RuleRow& row) {
+  if (row.conditionList.empty()) return {row.conditions};
+  std::vector<std::string> texts;
+  for (const Condition& c : row.conditionList) texts.push_back(c.text);
+  return texts;
+}
+
+// The conditions at full precision, for CSV and JSON.
+std::string ExactConditions(const RuleRow& row) {
+  if (row.conditionList.empty()) return row.conditions;
+  std::string text;
+  for (const Condition& c : row.conditionList) {
+    if (!text.empty()) text += " and ";
+    text += c.exactText;
+  }
+  return text;
+}
+
+// Cuts `text` into pieces of at most `width` characters without splitting a UTF-8 sequence.
+std::vector<std::string> HardSplit(const std::string& text, std::size_t width) {
+  std::vector<std::string> pieces(1);
+  std::size_t chars = 0;
+  for (unsigned char c : text) {
+    const bool lead = (c & 0xC0) != 0x80;
+    if (lead && chars == width) {
+      pieces.emplace_back();
+      chars = 0;
+    }
+    pieces.back() += static_cast<char>(c);
+    chars += lead;
+  }
+  return pieces;
+}
+
+// `text` cut at blanks, which are dropped: with `setsOnly` at those after a comma inside braces
+// (a value set breaks between its values), else at those outside brackets of any kind (a
+// range such as "(2, 8]" stays whole).
+std::vector<std::string> SplitAtBlanks(const std::string& text, bool setsOnly) {
+  std::vector<std::string> parts(1);
+  int braces = 0;
+  int brackets = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    braces += c == '{' ? 1 : (c == '}' ? -1 : 0);
+    brackets +=
+        (c == '{' || c == '(' || c == '[') ? 1 : ((c == '}' || c == ')' || c == ']') ? -1 : 0);
+    const bool cut =
+        c == ' ' && (setsOnly ? braces > 0 && i > 0 && text[i - 1] == ',' : brackets <= 0);
+    if (cut) {
+      parts.emplace_back();
+    } else {
+      parts.back() += c;
+    }
+  }
+  return parts;
+}
+
+// Conditions narrower than this are not wrapped further, whatever the width: the table then
+// runs over rather than becoming a column of fragments.
+constexpr std::size_t kMinConditionWidth = 16;
+
+void WriteTable(std::ostream& out, const std::vector<ModelReport>& models, std::size_t width) {
   static const char* const kHeads[] = {"rule",         "conditions", "cover",     "resp",    "rate",
                                        "95% interval", "lift",       "cum.cover", "cum.rate"};
   constexpr std::size_t kColumns = sizeof kHeads / sizeof kHeads[0];
+  constexpr std::size_t kConditions = 1;
   for (std::size_t m = 0; m < models.size(); ++m) {
     const ModelReport& model = models[m];
     if (m > 0) out << '\n';
-    out << "Model " << model.number << ": target " << model.target << " = " << model.response
-        << ", " << Count(model.cases) << " cases, " << Count(model.responses)
-        << " responses, base rate " << Percent(model.baseRate) << '\n';
+    // The title breaks between its parts when it is wider than the table may be.
+    const std::vector<std::string> title = {"Model " + std::to_string(model.number) + ": target " +
+                                                model.target + " = " + model.response + ",",
+                                            Count(model.cases) + " cases,",
+                                            Count(model.responses) + " responses,",
+                                            "base rate " + Percent(model.baseRate)};
+    std::string heading;
+    for (const std::string& part : title) {
+      if (heading.empty()) {
+        heading = part;
+      } else if (width > 0 && Chars(heading) + 1 + Chars(part) > width) {
+        out << heading << '\n';
+        heading = "  " + part;
+      } else {
+        heading += ' ' + part;
+      }
+    }
+    out << heading << '\n';
+    // Each table line is one or more cells of the conditions column (a wrapped condition)
+    // beside one set of the other cells.
     std::vector<std::vector<std::string>> cells;
+    std::vector<std::vector<std::string>> conditions;
     cells.emplace_back(kHeads, kHeads + kColumns);
+    conditions.push_back({kHeads[kConditions]});
     for (const RuleRow& row : model.rows) {
-      cells.push_back({row.id, row.conditions, Count(row.coverage), Count(row.responses),
-                       Percent(row.rate), Interval(row.lower, row.upper), Fixed(row.lift, 2),
+      cells.push_back({row.id, "", Count(row.coverage), Count(row.responses), Percent(row.rate),
+                       Interval(row.lower, row.upper), Fixed(row.lift, 2),
                        row.remainder ? "" : Count(row.cumulativeCoverage),
                        row.remainder ? "" : Percent(row.cumulativeRate)});
+      conditions.push_back(ConditionTexts(row));
     }
     std::vector<std::size_t> widths(kColumns, 0);
     for (const auto& line : cells) {
-      for (std::size_t c = 0; c < kColumns; ++c) {
-        std::size_t chars = 0;
-        for (unsigned char ch : line[c]) chars += (ch & 0xC0) != 0x80;
-        if (chars > widths[c]) widths[c] = chars;
+      for (std::size_t c = 0; c < kColumns; ++c) widths[c] = std::max(widths[c], Chars(line[c]));
+    }
+    std::size_t others = 1;  // the leading space
+    for (std::size_t c = 0; c < kColumns; ++c) others += 2 + (c == kConditions ? 0 : widths[c]);
+    // Beside the figures the conditions get what the width leaves. When that is narrower than
+    // a word of theirs (a long column name), they go under the figures instead, at full width,
+    // so that no name is cut.
+    std::size_t longestWord = kMinConditionWidth;
+    for (std::size_t l = 1; l < conditions.size(); ++l) {
+      for (const std::string& text : conditions[l]) {
+        for (const std::string& word : SplitAtBlanks(text, /*setsOnly=*/false)) {
+          longestWord = std::max(longestWord, Chars(word) + 2);  // + continuation indent
+        }
       }
     }
-    for (const auto& line : cells) {
-      std::string text = " ";
-      for (std::size_t c = 0; c < kColumns; ++c) {
-        const bool right = c >= 2;  // numbers right-aligned, rule id and conditions left
-        text += "  ";
-        text += Pad(line[c], widths[c], right);
+    const bool below = width > 0 && others + longestWord > width;
+    const std::size_t indent = 1 + 2 + widths[0] + 2;  // where the conditions column starts
+    std::size_t fit = std::string::npos;
+    if (width > 0) {
+      fit = below ? (width > indent ? width - indent : 0) : width - others;
+      fit = std::max(fit, kMinConditionWidth);
+    }
+    std::vector<std::vector<std::string>> wrapped;
+    for (const auto& texts : conditions) wrapped.push_back(WrapConditions(texts, fit));
+    widths[kConditions] = 0;
+    if (!below) {
+      for (const auto& pieces : wrapped) {
+        for (const std::string& piece : pieces) {
+          widths[kConditions] = std::max(widths[kConditions], Chars(piece));
+        }
       }
-      while (!text.empty() && text.back() == ' ') text.pop_back();
-      out << text << '\n';
+    }
+    for (std::size_t l = 0; l < cells.size(); ++l) {
+      const std::size_t besides = below ? 1 : wrapped[l].size();
+      for (std::size_t piece = 0; piece < besides; ++piece) {
+        std::string text = " ";
+        for (std::size_t c = 0; c < kColumns; ++c) {
+          if (below && c == kConditions) continue;
+          const bool right = c >= 2;  // numbers right-aligned, rule id and conditions left
+          const std::string& cell =
+              c == kConditions ? wrapped[l][piece] : (piece == 0 ? cells[l][c] : std::string());
+          text += "  ";
+          text += Pad(cell, widths[c], right);
+        }
+        while (!text.empty() && text.back() == ' ') text.pop_back();
+        out << text << '\n';
+      }
+      if (below) {
+        for (const std::string& piece : wrapped[l])
+          out << std::string(indent, ' ') << piece << '\n';
+      }
     }
   }
 }
 
+bool HasHoldout(const std::vector<ModelReport>& models) {
+  for (const ModelReport& model : models) {
+    if (model.holdout) return true;
+  }
+  return false;
+}
+
 void WriteCsv(std::ostream& out, const std::vector<ModelReport>& models) {
+  const bool holdout = HasHoldout(models);
   out << "model,target,response,cases,base_rate,rule,conditions,coverage,responses,rate,"
-         "lower95,upper95,lift,cum_coverage,cum_rate\n";
+         "lower95,upper95,lift,cum_coverage,cum_rate";
+  if (holdout) {
+    out << ",holdout_coverage,holdout_responses,holdout_rate,holdout_lower95,holdout_upper95,"
+           "holdout_lift";
+  }
+  out << '\n';
   for (const ModelReport& model : models) {
     for (const RuleRow& row : model.rows) {
       out << model.number << ',' << QuoteField(model.target, ',') << ','
           << QuoteField(model.response, ',') << ',' << Exact(model.cases, "") << ','
           << Exact(model.baseRate, "") << ',' << QuoteField(row.id, ',') << ','
-          << QuoteField(row.conditions, ',') << ',' << Exact(row.coverage, "") << ','
+          << QuoteField(ExactConditions(row), ',') << ',' << Exact(row.coverage, "") << ','
           << Exact(row.responses, "") << ',' << Exact(row.rate, "") << ',' << Exact(row.lower, "")
           << ',' << Exact(row.upper, "") << ',' << Exact(row.lift, "") << ','
           << (row.remainder ? "" : Exact(row.cumulativeCoverage, "")) << ','
-          << (row.remainder ? "" : Exact(row.cumulativeRate, "")) << '\n';
+          << (row.remainder ? "" : Exact(row.cumulativeRate, ""));
+      if (holdout) {
+        const HoldoutFigures h = row.holdout.value_or(HoldoutFigures{
+            std::nan(""), std::nan(""), std::nan(""), std::nan(""), std::nan(""), std::nan("")});
+        out << ',' << Exact(h.coverage, "") << ',' << Exact(h.responses, "") << ','
+            << Exact(h.rate, "") << ',' << Exact(h.lower, "") << ',' << Exact(h.upper, "") << ','
+            << Exact(h.lift, "");
+      }
+      out << '\n';
     }
   }
 }
 
+const char* KindName(Condition::Kind kind) {
+  switch (kind) {
+    case Condition::Kind::kRange:
+      return "range";
+    case Condition::Kind::kIn:
+      return "in";
+    case Condition::Kind::kNotIn:
+      return "not in";
+    case Condition::Kind::kMissing:
+      return "missing";
+    case Condition::Kind::kNotMissing:
+      return "not missing";
+  }
+  return "";
+}
+
+void WriteJsonCondition(std::ostream& out, const Condition& c) {
+  out << "{\"column\": " << JsonString(c.column) << ", \"kind\": \"" << KindName(c.kind) << '"';
+  if (c.kind == Condition::Kind::kRange) {
+    out << ", \"low\": " << (c.hasLow ? JsonNumber(c.low) : "null")
+        << ", \"low_closed\": " << (c.hasLow && c.lowClosed ? "true" : "false")
+        << ", \"high\": " << (c.hasHigh ? JsonNumber(c.high) : "null")
+        << ", \"high_closed\": " << (c.hasHigh && c.highClosed ? "true" : "false");
+  } else if (c.kind == Condition::Kind::kIn || c.kind == Condition::Kind::kNotIn) {
+    out << ", \"values\": [";
+    if (c.numeric) {
+      for (std::size_t i = 0; i < c.numbers.size(); ++i) {
+        out << (i ? ", " : "") << JsonNumber(c.numbers[i]);
+      }
+    } else {
+      for (std::size_t i = 0; i < c.values.size(); ++i) {
+        out << (i ? ", " : "") << JsonString(c.values[i]);
+      }
+    }
+    out << ']';
+  }
+  out << ", \"missing\": " << (c.missing ? "true" : "false")
+      << ", \"text\": " << JsonString(c.exactText) << '}';
+}
+
+void WriteJsonFigures(std::ostream& out, double coverage, double responses, double rate,
+                      double lower, double upper, double lift) {
+  out << "\"coverage\": " << JsonNumber(coverage) << ", \"responses\": " << JsonNumber(responses)
+      << ", \"rate\": " << JsonNumber(rate) << ", \"lower95\": " << JsonNumber(lower)
+      << ", \"upper95\": " << JsonNumber(upper) << ", \"lift\": " << JsonNumber(lift);
+}
+
+// A rule's label "L.R" (or "R" for a single list) as its list and rule numbers.
+void WriteJsonRuleNumbers(std::ostream& out, const std::string& label) {
+  const std::size_t dot = label.find('.');
+  const std::string list = dot == std::string::npos ? "1" : label.substr(0, dot);
+  const std::string rule = dot == std::string::npos ? label : label.substr(dot + 1);
+  out << "\"list\": " << list << ", \"rule\": " << rule << ", ";
+}
+
 void WriteJsonRow(std::ostream& out, const RuleRow& row) {
-  out << "{\"rule\": " << JsonString(row.id) << ", \"conditions\": " << JsonString(row.conditions)
-      << ", \"coverage\": " << Exact(row.coverage, "null")
-      << ", \"responses\": " << Exact(row.responses, "null")
-      << ", \"rate\": " << Exact(row.rate, "null") << ", \"lower95\": " << Exact(row.lower, "null")
-      << ", \"upper95\": " << Exact(row.upper, "null") << ", \"lift\": " << Exact(row.lift, "null");
+  out << '{';
+  if (!row.remainder) WriteJsonRuleNumbers(out, row.id);
+  out << "\"label\": " << JsonString(row.remainder ? "remainder" : row.id)
+      << ", \"text\": " << JsonString(ExactConditions(row)) << ", \"conditions\": [";
+  for (std::size_t i = 0; i < row.conditionList.size(); ++i) {
+    out << (i ? ", " : "");
+    WriteJsonCondition(out, row.conditionList[i]);
+  }
+  out << "], ";
+  WriteJsonFigures(out, row.coverage, row.responses, row.rate, row.lower, row.upper, row.lift);
   if (!row.remainder) {
-    out << ", \"cum_coverage\": " << Exact(row.cumulativeCoverage, "null")
-        << ", \"cum_rate\": " << Exact(row.cumulativeRate, "null");
+    out << ", \"cum_coverage\": " << JsonNumber(row.cumulativeCoverage)
+        << ", \"cum_rate\": " << JsonNumber(row.cumulativeRate);
+  }
+  if (row.holdout) {
+    const HoldoutFigures& h = *row.holdout;
+    out << ", \"holdout\": {";
+    WriteJsonFigures(out, h.coverage, h.responses, h.rate, h.lower, h.upper, h.lift);
+    out << '}';
   }
   out << '}';
 }
@@ -126,9 +338,15 @@ void WriteJson(std::ostream& out, const std::vector<ModelReport>& models) {
     out << (m ? ",\n  " : "\n  ") << "{\"model\": " << model.number
         << ", \"target\": " << JsonString(model.target)
         << ", \"response\": " << JsonString(model.response)
-        << ", \"cases\": " << Exact(model.cases, "null")
-        << ", \"responses\": " << Exact(model.responses, "null")
-        << ", \"base_rate\": " << Exact(model.baseRate, "null") << ", \"rules\": [";
+        << ", \"cases\": " << JsonNumber(model.cases)
+        << ", \"responses\": " << JsonNumber(model.responses)
+        << ", \"base_rate\": " << JsonNumber(model.baseRate);
+    if (model.holdout) {
+      out << ", \"holdout\": {\"cases\": " << JsonNumber(model.holdout->coverage)
+          << ", \"responses\": " << JsonNumber(model.holdout->responses)
+          << ", \"base_rate\": " << JsonNumber(model.holdout->rate) << '}';
+    }
+    out << ", \"rules\": [";
     bool first = true;
     for (const RuleRow& row : model.rows) {
       if (row.remainder) continue;
@@ -148,6 +366,57 @@ void WriteJson(std::ostream& out, const std::vector<ModelReport>& models) {
 }
 
 }  // namespace
+
+std::vector<std::string> WrapConditions(const std::vector<std::string>& conditions,
+                                        std::size_t width) {
+  const std::string indent = "  ";
+  width = std::max<std::size_t>(width, 8);
+  const std::size_t room = width - indent.size();  // of a continuation line
+  std::vector<std::string> lines(1);
+  // Puts `word` on the current line after a blank when it fits, else on a new line.
+  auto place = [&](const std::string& word) {
+    std::string& line = lines.back();
+    if (line.empty()) {
+      line = word;
+    } else if (Chars(line) + 1 + Chars(word) <= width) {
+      line += ' ' + word;
+    } else {
+      lines.push_back(indent + word);
+    }
+  };
+  for (std::size_t i = 0; i < conditions.size(); ++i) {
+    // "and" ends a line rather than starting the next: continuation lines keep their room.
+    const std::string tail = i + 1 < conditions.size() ? " and" : "";
+    if (Chars(conditions[i] + tail) <= room) {
+      place(conditions[i] + tail);
+      continue;
+    }
+    // Longer than a line: broken between the values of a set, then at blanks, then anywhere.
+    std::vector<std::string> pieces;
+    for (const std::string& value : SplitAtBlanks(conditions[i], /*setsOnly=*/true)) {
+      for (const std::string& word : Chars(value) <= room
+                                         ? std::vector<std::string>{value}
+                                         : SplitAtBlanks(value, /*setsOnly=*/false)) {
+        for (const std::string& piece :
+             Chars(word) <= room ? std::vector<std::string>{word} : HardSplit(word, room)) {
+          pieces.push_back(piece);
+        }
+      }
+    }
+    if (Chars(pieces.back() + tail) <= room) {
+      pieces.back() += tail;
+    } else if (!tail.empty()) {
+      pieces.push_back("and");
+    }
+    for (const std::string& piece : pieces) place(piece);
+  }
+  return lines;
+}
+
+std::string JsonNumber(double value) {
+  if (!std::isfinite(value)) return "null";
+  return FormatNumber(value);
+}
 
 std::string JsonString(const std::string& text) {
   std::string out = "\"";
@@ -182,10 +451,11 @@ std::string JsonString(const std::string& text) {
   return out;
 }
 
-void WriteReports(std::ostream& out, const std::vector<ModelReport>& models, OutputFormat format) {
+void WriteReports(std::ostream& out, const std::vector<ModelReport>& models, OutputFormat format,
+                  std::size_t width) {
   switch (format) {
     case OutputFormat::kTable:
-      WriteTable(out, models);
+      WriteTable(out, models, width);
       break;
     case OutputFormat::kCsv:
       WriteCsv(out, models);

@@ -5,9 +5,11 @@
 
 #include "command_support.h"
 #include "commands.h"
+#include "model_files.h"
 #include "model_report.h"
 #include "pmml_fields.h"
 #include "scored_file.h"
+#include "terminal_width.h"
 
 namespace ruleweave_cli {
 
@@ -98,10 +100,11 @@ int RunScore(const std::vector<std::string>& args, std::ostream& out, std::ostre
     const OptionTable table =
         Join({Only(ColumnOptionTable(columns), {"delimiter", "na", "weight"}),
               {{"output", 0, true, [&](const std::string& value) { outputPath = value; }}},
-              OutputOptionTable(output)});
+              OutputOptionTable(output),
+              ModelOutputOptionTable(output)});
     const ParsedArgs parsed = ParseArgs(args, table, "score");
     if (parsed.help) {
-      io.out << kScoreHelp << kOutputHelp << kScoreExamples;
+      io.out << kScoreHelp << kOutputHelp << kModelOutputHelp << kScoreExamples;
       return kExitOk;
     }
     if (parsed.positional.size() != 2) {
@@ -111,6 +114,10 @@ int RunScore(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
     const std::string modelPath = parsed.positional[0];
     const DataSource source = DataSource::File(parsed.positional[1]);
+    // Output files are checked before anything is read: a bad path fails at once.
+    OutputSet files({modelPath, source.Name()});
+    files.Check("output", outputPath);
+    const ModelFiles modelFiles = OpenModelFiles(files, output);
     ConsoleProgress progress(io.err, ShowProgress(output, io));
 
     const std::string document = ReadWholeFile(modelPath);
@@ -133,12 +140,15 @@ int RunScore(const std::vector<std::string>& args, std::ostream& out, std::ostre
     std::unique_ptr<DLModel> model = MeasureOn(*imported, *data.data);
 
     const int missingCode = data.data->GetMissingCategory();
-    WriteReports(io.out, {BuildReport(*model, 1, *data.vars, missingCode)}, output.format);
-    io.out.flush();
+    const ModelReport report = BuildReport(*model, 1, *data.vars, missingCode);
+    // The files first: a reader closing standard output early must not cost them.
     if (!outputPath.empty()) {
       WriteScoredFile(outputPath, source, data, columns,
                       AssignCases(*model, data.data->GetNumOfCases()), io.cancel);
     }
+    WriteModelFiles(modelFiles, report, SummarizeData(data.plan, source.Name()));
+    files.CommitAll();
+    WriteReports(io.out, {report}, output.format, TableWidth(output.width, io.outColumns));
     return kExitOk;
   });
 }

@@ -6,11 +6,12 @@
 #include <cmath>
 #include <memory>
 #include <ostream>
-#include <sstream>
 
+#include "model_files.h"
 #include "model_report.h"
 #include "output_file.h"
 #include "resource_usage.h"
+#include "terminal_width.h"
 
 namespace ruleweave_cli {
 
@@ -120,6 +121,10 @@ int SearchData(const DataSource& source, const ColumnOptions& columns, SearchOpt
                const OutputOptions& output, CommandIo& io) {
   if (columns.target.empty()) throw UsageError("search: --target COL is required");
   if (!search.haveResponse) throw UsageError("search: --response VALUE is required");
+  // Output files are checked and opened before anything is read: a bad path fails at once.
+  OutputSet files({source.Name()});
+  AtomicFile* pmmlFile = files.Open("pmml", search.pmmlPath);
+  const ModelFiles modelFiles = OpenModelFiles(files, output);
   ConsoleProgress progress(io.err, ShowProgress(output, io));
   const auto start = std::chrono::steady_clock::now();
   SearchTimings timings;
@@ -189,21 +194,23 @@ int SearchData(const DataSource& source, const ColumnOptions& columns, SearchOpt
            << " model(s) repeating the rules of an earlier one (conditions in another order) "
               "left out\n";
   }
-  WriteReports(io.out, reports, output.format);
-  io.out.flush();
-
-  if (!search.pmmlPath.empty()) {
+  // The files first: a reader closing standard output early must not cost them.
+  if (pmmlFile != nullptr || modelFiles.Any()) {
     if (search.modelIndex > static_cast<int>(models.size())) {
       throw UsageError("--model " + std::to_string(search.modelIndex) + ": the search found " +
-                       std::to_string(models.size()) + " model(s); no PMML file was written");
+                       std::to_string(models.size()) + " model(s); no file was written");
     }
-    std::ostringstream document;
-    const QXDecision::QXStatus exported = algorithm->ExportModel(
-        document, *models[static_cast<std::size_t>(search.modelIndex - 1)], *table.vars, nullptr);
-    CheckStatus(exported, "writing the model as PMML failed");
+    const std::size_t chosen = static_cast<std::size_t>(search.modelIndex - 1);
+    if (pmmlFile != nullptr) {
+      const QXDecision::QXStatus exported =
+          algorithm->ExportModel(pmmlFile->Stream(), *models[chosen], *table.vars, nullptr);
+      CheckStatus(exported, "writing the model as PMML failed");
+    }
+    WriteModelFiles(modelFiles, reports[chosen], SummarizeData(table.plan, source.Name()));
     if (io.cancel.IsCancelled()) throw Cancelled{};
-    WriteFileAtomically(search.pmmlPath, document.str());
+    files.CommitAll();
   }
+  WriteReports(io.out, reports, output.format, TableWidth(output.width, io.outColumns));
   return kExitOk;
 }
 
@@ -215,12 +222,13 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
     OutputOptions output;
     const ParsedArgs parsed = ParseArgs(
         args,
-        Join({ColumnOptionTable(columns), SearchOptionTable(search), OutputOptionTable(output)}),
+        Join({ColumnOptionTable(columns), SearchOptionTable(search), OutputOptionTable(output),
+              ModelOutputOptionTable(output), TimingsOptionTable(output)}),
         "search");
     if (parsed.help) {
       io.out << kSearchHelp << kColumnHelp << '\n'
              << kSearchOptionsHelp << '\n'
-             << kOutputHelp << kSearchExamples;
+             << kOutputHelp << kModelOutputHelp << kTimingsHelp << kSearchExamples;
       return kExitOk;
     }
     if (parsed.positional.size() != 1) {

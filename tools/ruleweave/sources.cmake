@@ -11,9 +11,13 @@ set(RULEWEAVE_CLI_SOURCES
   ${RULEWEAVE_CLI_DIR}/rule_text.cc
   ${RULEWEAVE_CLI_DIR}/model_report.cc
   ${RULEWEAVE_CLI_DIR}/report.cc
+  ${RULEWEAVE_CLI_DIR}/sql_writer.cc
+  ${RULEWEAVE_CLI_DIR}/html_report.cc
+  ${RULEWEAVE_CLI_DIR}/model_files.cc
   ${RULEWEAVE_CLI_DIR}/describe_report.cc
   ${RULEWEAVE_CLI_DIR}/scored_file.cc
   ${RULEWEAVE_CLI_DIR}/output_file.cc
+  ${RULEWEAVE_CLI_DIR}/terminal_width.cc
   ${RULEWEAVE_CLI_DIR}/resource_usage.cc
   # The command line: options, the commands and the dispatcher.
   ${RULEWEAVE_CLI_DIR}/options.cc
