@@ -81,6 +81,22 @@ class IDLVar {
   static bool IsIntegerCategorical(const IDLVar& var);
   static bool IsDoubleCategorical(MeasureLevel level, VarDataType dataType);
   static bool IsDoubleCategorical(const IDLVar& var);
+
+ protected:
+  IDLVar() = default;
+  // A copy belongs to no list; an assignment keeps the list the target belongs to.
+  IDLVar(const IDLVar& /*other*/) {}
+  IDLVar& operator=(const IDLVar& /*other*/) { return *this; }
+  // For an assignment that changed the name: the owning list's index by name is then rebuilt
+  // before its next lookup.
+  void NoteRenamed() {
+    if (mListNamesStale != nullptr) *mListNamesStale = true;
+  }
+
+ private:
+  friend class DLVarList;
+  // The owning DLVarList's "a name changed" flag; null outside a list.
+  bool* mListNamesStale = nullptr;
 };
 
 // A categorical variable (levels 2, 4, 8, 16). Owns one categorical encoder chosen by its level.
