@@ -2,12 +2,14 @@
 // nominal predictor (1e6 cases) and the number of predictors (50 cases each). Run the series and
 // read the times against the argument: they should grow no faster than n log n.
 //
-//   BM_ManyCategories/k      search of 1e6 cases with one nominal predictor of k categories;
+//   BM_ManyCategories/k/o    search of 1e6 cases with one nominal (o = 0) or ordinal (o = 1)
+//                            predictor of k categories;
 //                            poll_gap_ms (poll_gap_cpu_ms in processor time) is the longest
 //                            stretch without a poll of the cancel object
-//   BM_CancelManyCategories/k
-//                            the same search, cancelled 50 ms after it started: answer_ms is the
-//                            time from the request to the end of the run
+//   BM_CancelManyCategories/k/t
+//                            the same search (nominal), cancelled once it has used t ms of
+//                            processor time: answer_cpu_ms is the processor time from the request
+//                            to the end of the run
 //   BM_ManyColumns/n         declaring, loading and searching n nominal predictors x 50 cases
 //
 // The largest points (k = 1e6, n = 1e5) are separate arguments: run them alone with
@@ -76,15 +78,15 @@ struct Table {
   double loadSeconds = 0;
 };
 
-std::unique_ptr<Table> MakeTable(int cases, int columns, int categories) {
+std::unique_ptr<Table> MakeTable(int cases, int columns, int categories, bool nominal = true) {
   const auto start = Clock::now();
   auto table = std::make_unique<Table>();
   std::vector<double> values(static_cast<std::size_t>(categories));
   for (int k = 0; k < categories; ++k) values[static_cast<std::size_t>(k)] = k;
   for (int j = 0; j < columns; ++j) {
     table->predictors.push_back("x" + std::to_string(j));
-    table->vars.AddCatVar(table->predictors.back(), "", values, /*nominal=*/true,
-                          IDLVar::kPredictor, IDLVar::kInteger);
+    table->vars.AddCatVar(table->predictors.back(), "", values, nominal, IDLVar::kPredictor,
+                          IDLVar::kInteger);
   }
   table->vars.AddCatVar("y", "", std::vector<double>{0, 1}, /*nominal=*/true, IDLVar::kTarget,
                         IDLVar::kInteger);
@@ -97,20 +99,20 @@ std::unique_ptr<Table> MakeTable(int cases, int columns, int categories) {
   return table;
 }
 
-// Says yes from a moment on, and remembers when it first did.
-class CancelAfter : public QXQueryCancel {
- public:
-  explicit CancelAfter(Clock::time_point when) : mWhen(when) {}
-  bool IsCancelled() override { return Clock::now() >= mWhen; }
-  Clock::time_point When() const { return mWhen; }
-
- private:
-  Clock::time_point mWhen;
-};
-
 // Processor time of the process in seconds: on a busy machine the wall-clock gaps between polls
 // also hold other programs' time.
 double CpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
+
+// Says yes once the process has used a given amount of processor time.
+class CancelAfter : public QXQueryCancel {
+ public:
+  explicit CancelAfter(double cpuSeconds) : mWhen(cpuSeconds) {}
+  bool IsCancelled() override { return CpuSeconds() >= mWhen; }
+  double When() const { return mWhen; }
+
+ private:
+  double mWhen;
+};
 
 // Never says yes; records the longest time between two polls (and from its creation to the
 // first, and from the last to Finish), in wall-clock and processor time. That bounds how long a
@@ -157,7 +159,7 @@ constexpr int kCategoryCases = 1000000;
 
 void BM_ManyCategories(benchmark::State& state) {
   const int k = static_cast<int>(state.range(0));
-  std::unique_ptr<Table> table = MakeTable(kCategoryCases, 1, k);
+  std::unique_ptr<Table> table = MakeTable(kCategoryCases, 1, k, state.range(1) == 0);
   if (!table->data) {
     state.SkipWithError("loading failed");
     return;
@@ -174,16 +176,19 @@ void BM_ManyCategories(benchmark::State& state) {
   state.counters["poll_gap_ms"] = timer.MaxGap() * 1000;
   state.counters["poll_gap_cpu_ms"] = timer.MaxCpuGap() * 1000;
 }
+// Second argument 0: nominal, 1: ordinal. The ordered pool search widens segments step by step
+// and checks each kept candidate against the others, so ordinal points stop at 131072.
 BENCHMARK(BM_ManyCategories)
-    ->RangeMultiplier(2)
-    ->Range(2048, 262144)
+    ->ArgsProduct({benchmark::CreateRange(2048, 262144, 2), {0}})
+    ->Args({1000000, 0})
+    ->ArgsProduct({benchmark::CreateRange(2048, 131072, 2), {1}})
     ->Unit(benchmark::kSecond)
     ->Iterations(1)
     ->UseRealTime();
-BENCHMARK(BM_ManyCategories)->Arg(1000000)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
 
 void BM_CancelManyCategories(benchmark::State& state) {
   const int k = static_cast<int>(state.range(0));
+  const double delay = static_cast<double>(state.range(1)) / 1000;
   std::unique_ptr<Table> table = MakeTable(kCategoryCases, 1, k);
   if (!table->data) {
     state.SkipWithError("loading failed");
@@ -192,17 +197,17 @@ void BM_CancelManyCategories(benchmark::State& state) {
   double answer = 0;
   bool cancelled = false;
   for (auto _ : state) {
-    CancelAfter cancel(Clock::now() + std::chrono::milliseconds(50));
+    CancelAfter cancel(CpuSeconds() + delay);
     Search(*table, &cancel, &cancelled);
-    answer = Seconds(cancel.When(), Clock::now());
+    answer = CpuSeconds() - cancel.When();
   }
   // A search that ended before the request answers nothing.
   state.counters["cancelled"] = cancelled ? 1 : 0;
-  state.counters["answer_ms"] = cancelled ? answer * 1000 : 0;
+  state.counters["answer_cpu_ms"] = cancelled ? answer * 1000 : 0;
 }
+// Requests 10 to 160 ms of processor time into the search: setup, candidates, lists.
 BENCHMARK(BM_CancelManyCategories)
-    ->Arg(16384)
-    ->Arg(1000000)
+    ->ArgsProduct({{16384, 1000000}, {10, 40, 80, 160}})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->UseRealTime();
