@@ -316,19 +316,21 @@ bool DLSegmentGenerator::GenerateOrdered(const std::string& name, double overall
     const auto i = static_cast<std::size_t>(top.position);
     if (!alive[i] || version[i] != top.version) continue;
     DLExtendingSegment& s = pool[i];
-    ranges.erase(RangeKey(s));
+    // The segment's hash node moves to its new range, so a step allocates nothing.
+    auto node = ranges.extract(RangeKey(s));
     if (IsAboveSeaLevel(s.GetMeasure())) {
       Grow(s);
       Offer(s, result);
     }
     bool keep = s.GetMeasure().GetProbability() > overall && ExtendOneStep(s);
-    if (keep) {
-      const auto [it, added] = ranges.try_emplace(RangeKey(s), top.position);
-      if (!added) {
-        // Of the two equal segments, the one earlier in the pool goes.
-        if (it->second < top.position) {
-          alive[static_cast<std::size_t>(it->second)] = 0;
-          it->second = top.position;
+    if (keep && node) {
+      node.key() = RangeKey(s);
+      const auto placed = ranges.insert(std::move(node));
+      // Of two equal segments, the one earlier in the pool goes.
+      if (!placed.inserted) {
+        if (placed.position->second < top.position) {
+          alive[static_cast<std::size_t>(placed.position->second)] = 0;
+          placed.position->second = top.position;
         } else {
           keep = false;
         }
