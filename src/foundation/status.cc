@@ -30,7 +30,8 @@ const char* QXStatus::GetDescription(long code) {
     case s::kCancelled:
       return "cancelled";
     case s::kNoCaseLoaded:
-      return "loading: no case was taken in (no record, or every record was skipped)";
+      return "no cases: loading took none in (no record, or every record was skipped), or a "
+             "model's data set was destroyed before it was measured or exported";
     case s::kSearchSetupFailed:
       return "search: the search could not be set up (for example more bins than the data set "
              "allows)";

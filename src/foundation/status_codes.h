@@ -13,7 +13,7 @@ constexpr long kOK = 0;
 // The host's QXQueryCancel asked the work to stop.
 constexpr long kCancelled = 1;
 
-// Loading data (DLDataSet::InputData).
+// Loading data (DLDataSet::InputData); also the export of a model whose data set is gone.
 constexpr long kNoCaseLoaded = 110011;
 constexpr long kValueRefused = 110022;  // a warning: the variable is set to unused
 

@@ -17,6 +17,7 @@ DLList::DLList() = default;
 DLList::DLList(const DLDataSet& ds, const DLDataQuery& query, DLMeasure measure,
                const DLBitSet& coverage, const std::vector<DLRule*>& rules)
     : mDataSet(&ds),
+      mDataSetLifetime(ds.GetLifetime()),
       mQuery(std::make_unique<DLDataQuery>(query)),
       mMeasure(measure),
       mCoverage(std::make_unique<DLBitSet>(coverage)) {
@@ -30,6 +31,7 @@ DLList::DLList(const DLDataSet& ds, const DLDataQuery& query, DLMeasure measure,
 
 DLList::DLList(const DLList& other)
     : mDataSet(other.mDataSet),
+      mDataSetLifetime(other.mDataSetLifetime),
       mQuery(other.mQuery ? std::make_unique<DLDataQuery>(*other.mQuery) : nullptr),
       mMeasure(other.mMeasure),
       mCoverage(other.mCoverage ? std::make_unique<DLBitSet>(*other.mCoverage) : nullptr),
@@ -44,6 +46,7 @@ DLList& DLList::operator=(const DLList& other) {
   auto coverage = other.mCoverage ? std::make_unique<DLBitSet>(*other.mCoverage) : nullptr;
   AddRules(other.mRules);
   mDataSet = other.mDataSet;
+  mDataSetLifetime = other.mDataSetLifetime;
   mQuery = std::move(query);
   mCoverage = std::move(coverage);
   mMeasure = other.mMeasure;
@@ -58,6 +61,11 @@ void DLList::AddRules(const std::vector<std::unique_ptr<DLRule>>& rules) {
   copies.reserve(rules.size());
   for (const auto& r : rules) copies.push_back(std::make_unique<DLRule>(*r));
   mRules = std::move(copies);
+}
+
+void DLList::SetDataSet(const DLDataSet& ds) {
+  mDataSet = &ds;
+  mDataSetLifetime = ds.GetLifetime();
 }
 
 void DLList::SetDataQuery(const DLDataQuery& query) {
@@ -76,10 +84,11 @@ DLBitSet* DLList::GetRemainder() const {
 }
 
 DLMeasure* DLList::GetRemainderMeasure() const {
-  if (mDataSet == nullptr || !mQuery || !mRefreshed) return nullptr;
+  const DLDataSet* dataSet = GetDataSet();
+  if (dataSet == nullptr || !mQuery || !mRefreshed) return nullptr;
   std::unique_ptr<DLBitSet> remainder(GetRemainder());
   if (!remainder) return nullptr;
-  DLRawDataView view(*mDataSet, *mQuery);
+  DLRawDataView view(*dataSet, *mQuery);
   auto measure = std::make_unique<DLMeasure>();
   view.ComputeMeasure(*measure, *remainder);
   return measure.release();
@@ -130,12 +139,13 @@ void DLList::ClearMeasure() {
 }
 
 bool DLList::RefreshMeasure(const DLBitSet* caseSpace) {
-  if (mDataSet == nullptr || !mQuery) return false;
-  if (caseSpace != nullptr && caseSpace->GetCapacity() != mDataSet->GetNumOfCases()) return false;
+  const DLDataSet* dataSet = GetDataSet();
+  if (dataSet == nullptr || !mQuery) return false;
+  if (caseSpace != nullptr && caseSpace->GetCapacity() != dataSet->GetNumOfCases()) return false;
   if (mRefreshed) return true;
 
   mQuery->SetCaseSpace(caseSpace);
-  DLRawDataView view(*mDataSet, *mQuery);
+  DLRawDataView view(*dataSet, *mQuery);
   DLListCoverage coverage(view, caseSpace);
   for (auto& rule : mRules) {
     if (!rule->IsRefreshed()) {

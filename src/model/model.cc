@@ -7,10 +7,12 @@
 #include <utility>
 
 #include "ruleweave/data/data_query.h"
+#include "ruleweave/data/data_set.h"
 
 DLModel::DLModel() = default;
 
-DLModel::DLModel(const DLDataSet& ds, const std::vector<DLList*>& lists) : mDataSet(&ds) {
+DLModel::DLModel(const DLDataSet& ds, const std::vector<DLList*>& lists)
+    : mDataSet(&ds), mDataSetLifetime(ds.GetLifetime()) {
   mLists.reserve(lists.size());
   // A null entry owns nothing; keeping it would only make every later use crash.
   for (DLList* l : lists) {
@@ -26,6 +28,7 @@ DLModel::DLModel(const DLDataSet& ds, const std::vector<DLList*>& lists) : mData
 
 DLModel::DLModel(const DLModel& other)
     : mDataSet(other.mDataSet),
+      mDataSetLifetime(other.mDataSetLifetime),
       mCaseSpace(other.mCaseSpace ? std::make_unique<DLBitSet>(*other.mCaseSpace) : nullptr),
       mRefreshed(other.mRefreshed) {
   DoCopyLists(mLists, other.mLists);
@@ -36,6 +39,7 @@ DLModel& DLModel::operator=(const DLModel& other) {
   auto caseSpace = other.mCaseSpace ? std::make_unique<DLBitSet>(*other.mCaseSpace) : nullptr;
   DoCopyLists(mLists, other.mLists);
   mDataSet = other.mDataSet;
+  mDataSetLifetime = other.mDataSetLifetime;
   mCaseSpace = std::move(caseSpace);
   mRefreshed = other.mRefreshed;
   return *this;
@@ -53,7 +57,18 @@ void DLModel::DoCopyLists(std::vector<std::unique_ptr<DLList>>& target,
 
 void DLModel::SetDataSet(const DLDataSet& ds) {
   mDataSet = &ds;
+  mDataSetLifetime = ds.GetLifetime();
   for (auto& l : mLists) l->SetDataSet(ds);
+}
+
+const DLDataSet* DLModel::GetDataSet() const {
+  return mDataSet != nullptr && mDataSetLifetime.expired() ? nullptr : mDataSet;
+}
+
+bool DLModel::IsDataSetGone() const {
+  if (mDataSet != nullptr && mDataSetLifetime.expired()) return true;
+  return std::any_of(mLists.begin(), mLists.end(),
+                     [](const auto& l) { return l->IsDataSetGone(); });
 }
 
 const DLList* DLModel::GetList(int i) const {
@@ -67,7 +82,7 @@ const DLBitSet* DLModel::GetRemainder() const {
 }
 
 DLMeasure* DLModel::GetRemainderMeasure() const {
-  if (mDataSet == nullptr || !mRefreshed || mLists.empty()) return nullptr;
+  if (GetDataSet() == nullptr || !mRefreshed || mLists.empty()) return nullptr;
   return mLists.back()->GetRemainderMeasure();
 }
 
@@ -85,7 +100,7 @@ bool DLModel::HoldsList(const DLList* l) const {
 bool DLModel::AddList(DLList* l) {
   if (l == nullptr || HoldsList(l)) return false;
   mLists.emplace_back(l);
-  if (mDataSet != nullptr) l->SetDataSet(*mDataSet);
+  if (const DLDataSet* ds = GetDataSet()) l->SetDataSet(*ds);
   mRefreshed = false;
   return true;
 }
@@ -97,7 +112,7 @@ bool DLModel::InsertList(DLList* l, int i) {
   } else {
     mLists.emplace(mLists.begin() + std::max(i, 0), l);
   }
-  if (mDataSet != nullptr) l->SetDataSet(*mDataSet);
+  if (const DLDataSet* ds = GetDataSet()) l->SetDataSet(*ds);
   mRefreshed = false;
   return true;
 }
@@ -107,7 +122,7 @@ bool DLModel::SetList(DLList* l, int i) {
   DLList& target = *mLists[static_cast<std::size_t>(i)];
   if (*l == target) return false;
   target = *l;
-  if (mDataSet != nullptr) target.SetDataSet(*mDataSet);
+  if (const DLDataSet* ds = GetDataSet()) target.SetDataSet(*ds);
   mRefreshed = false;
   return true;
 }
@@ -141,7 +156,7 @@ void DLModel::ClearMeasure() {
 }
 
 bool DLModel::RefreshMeasure() {
-  if (mDataSet == nullptr || mRefreshed) return false;
+  if (GetDataSet() == nullptr || IsDataSetGone() || mRefreshed) return false;
   // The remainder moves on only from lists measured here; a skipped (already refreshed) list
   // passes on the space it would have received.
   std::unique_ptr<DLBitSet> space = mCaseSpace ? std::make_unique<DLBitSet>(*mCaseSpace) : nullptr;

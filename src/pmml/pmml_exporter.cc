@@ -44,6 +44,7 @@ using QXDecisionXML::XMLString;
 namespace {
 
 using ruleweave::status::kEmptyMiningSchema;
+using ruleweave::status::kNoCaseLoaded;
 using ruleweave::status::kNoDataField;
 using ruleweave::status::kNoResponseValue;
 using ruleweave::status::kNoTextForm;
@@ -144,6 +145,11 @@ DLPMMLExporter::~DLPMMLExporter() = default;
 
 QXStatus DLPMMLExporter::Export(std::ostream& out, const DLModel& model) {
   if (!IsOK()) return mStatus;
+  // The remainder rules are measured on the data set: one that is gone has no cases to give.
+  if (model.IsDataSetGone()) {
+    Fail(kNoCaseLoaded);
+    return mStatus;
+  }
   mRoot = std::make_unique<XMLElement>("PMML");
   Element* root = mRoot.get();
   AddText(root, "version", kPMMLVersion);

@@ -45,6 +45,7 @@ class DLPMMLExporter {
   ~DLPMMLExporter();
 
   // Builds the document for `model` and writes it to `out`; stores and returns the status.
+  // 110011, and nothing written, when the model's data set (or a list's) is gone.
   QXDecision::QXStatus Export(std::ostream& out, const DLModel& model);
   QXDecision::QXStatus GetStatus() const { return mStatus; }
 

@@ -58,7 +58,11 @@ bool DLExtendingRule::GenerateCandidates(bool& cancelled) {
     std::unique_ptr<DLAttributeMeasure> am(mCoverage.GetAttributeMeasure(name));
     if (!am) continue;
     produced.clear();
-    generator.Generate(i, *am, produced);
+    // Very many categories take a while too: the generator polls inside its loops.
+    if (!generator.Generate(i, *am, produced)) {
+      cancelled = true;
+      return false;
+    }
     any = any || !produced.empty();
     for (auto& s : produced) mCandidates.push_back(std::move(s));
   }

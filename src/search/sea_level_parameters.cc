@@ -14,9 +14,13 @@
 // only twice its cases.
 #include "search/sea_level_parameters.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <ostream>
+#include <unordered_map>
 #include <utility>
 
+#include "foundation/progress_throttle.h"
 #include "model/attribute_measure.h"
 #include "ruleweave/data/attribute.h"
 #include "ruleweave/data/data_view.h"
@@ -55,9 +59,20 @@ void DLSeaLevelParameters::Display(std::ostream& os) const {
 }
 
 DLSegmentGenerator::DLSegmentGenerator(const DLParameters& params, const IDLDataView& view)
-    : mView(&view), mSeaLevel(params), mSeaLevelValue(0.0) {}
+    : mParams(&params), mView(&view), mSeaLevel(params), mSeaLevelValue(0.0) {}
 
 namespace {
+
+// Units of work (categories or pool steps, each well under a microsecond) between two polls of
+// the cancel object: a poll may cost a host call, and a cancel is still answered within
+// milliseconds.
+constexpr int kUnitsPerPoll = 4096;
+
+// A pool segment's range as one hash key; category codes are never negative.
+std::uint64_t RangeKey(const DLExtendingSegment& s) {
+  return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(s.GetLeft())) << 32) |
+         static_cast<std::uint32_t>(s.GetRight());
+}
 
 bool IsOrderedLevel(int level) {
   return level == IDLVar::kContinuous || level == IDLVar::kOrdinalNumeric ||
@@ -72,8 +87,13 @@ double DLSegmentGenerator::CategoryProbability(int k) const {
   return m->GetProbability();  // system-missing for an empty category
 }
 
-bool DLSegmentGenerator::IsAboveSeaLevel(const DLExtendingSegment& s) const {
-  const DLMeasure& m = s.GetMeasure();
+bool DLSegmentGenerator::PollCancelled() {
+  if (++mUnitsSincePoll < kUnitsPerPoll) return false;
+  mUnitsSincePoll = 0;
+  return IsSearchCancelled(*mParams);
+}
+
+bool DLSegmentGenerator::IsAboveSeaLevel(const DLMeasure& m) const {
   if (!(m.GetCoverage() > mSeaLevel.mSegmentSizeRequirement)) return false;
   // The lower bound never exceeds the rate itself, so a rate at or below the sea level cannot
   // pass; this spares the quantile computation for most pool segments.
@@ -86,25 +106,24 @@ bool DLSegmentGenerator::IsAboveSeaLevel(const DLExtendingSegment& s) const {
 
 // Local peaks of the category rates, scanning left to right. Empty categories are skipped as
 // neighbours; a plateau of equal rates counts once, at its left end, when the rate falls after it.
+// After a category that is not a peak the scan goes on at the first category whose rate differs
+// from it: no category of a plateau in between can be a peak (its left neighbour has the same
+// rate), so each category is looked at a bounded number of times.
 std::vector<int> DLSegmentGenerator::FindSeeds() const {
-  const DLAttributeMeasure& am = *mSeaLevel.mAttributeMeasure;
   std::vector<int> seeds;
   int k = 0;
   while (k >= 0 && k < mNumCats) {
     const double pk = CategoryProbability(k);
-    const int p = am.PrevNonEmpty(k);
-    const int q = am.NextNonEmpty(k);
+    const int p = mPrevNonEmpty[static_cast<std::size_t>(k)];
     const bool aboveP = p < 0 || pk > CategoryProbability(p);
-    int d = q;  // first non-empty category from q on whose rate differs from k's
-    while (d >= 0 && CategoryProbability(d) == pk) d = am.NextNonEmpty(d);
+    int d = mNextNonEmpty[static_cast<std::size_t>(k)];  // first non-empty with another rate
+    while (d >= 0 && CategoryProbability(d) == pk) d = mNextNonEmpty[static_cast<std::size_t>(d)];
     const bool peak = aboveP && (d < 0 || CategoryProbability(d) < pk);
     if (peak) {
       seeds.push_back(k);
-      k = d < 0 ? -1 : am.NextNonEmpty(d);
-    } else if (aboveP && q >= 0 && CategoryProbability(q) == pk) {
-      k = d;
+      k = d < 0 ? -1 : mNextNonEmpty[static_cast<std::size_t>(d)];
     } else {
-      k = q;
+      k = d;
     }
   }
   return seeds;
@@ -116,8 +135,8 @@ bool DLSegmentGenerator::ExtendOneStep(DLExtendingSegment& s) const {
   const DLAttributeMeasure& am = *mSeaLevel.mAttributeMeasure;
   const int l = static_cast<int>(s.GetLeft());
   const int r = static_cast<int>(s.GetRight());
-  const int p = am.PrevNonEmpty(l);
-  const int q = am.NextNonEmpty(r);
+  const int p = mPrevNonEmpty[static_cast<std::size_t>(l)];
+  const int q = mNextNonEmpty[static_cast<std::size_t>(r)];
   if (p < 0 && q < 0) return false;
   bool takeLeft = q < 0;
   if (p >= 0 && q >= 0) takeLeft = *am.GetMeasure(q) < *am.GetMeasure(p);
@@ -168,9 +187,9 @@ void DLSegmentGenerator::Offer(const DLExtendingSegment& s, Segments& result) co
   result.push_back(std::make_unique<DLExtendingSegment>(s));
 }
 
-void DLSegmentGenerator::Generate(int index, DLAttributeMeasure& am, Segments& out) {
+bool DLSegmentGenerator::Generate(int index, DLAttributeMeasure& am, Segments& out) {
   const IDLAttribute* attribute = mView->GetAttribute(index);
-  if (attribute == nullptr || attribute->GetVar() == nullptr) return;
+  if (attribute == nullptr || attribute->GetVar() == nullptr) return true;
   const std::string name = attribute->GetVar()->GetVarName();
 
   mSeaLevel.mAttributeIndex = index;
@@ -187,19 +206,7 @@ void DLSegmentGenerator::Generate(int index, DLAttributeMeasure& am, Segments& o
   }
   mSeaLevel.mMissingCategory = am.GetMissingCategory();
   mNumCats = am.GetNumOfCategories();
-  if (mNumCats < 1) return;
-
-  const DLDataSet* dataSet = mView->GetDataSet();
-  Segments pool;
-  auto makeSegment = [&](int k) {
-    return std::make_unique<DLExtendingSegment>(dataSet, name, k, k, *am.GetMeasure(k),
-                                                /*leftOpen=*/false, /*rightOpen=*/false);
-  };
-  if (mSeaLevel.mOrdered) {
-    for (int k : FindSeeds()) pool.push_back(makeSegment(k));
-  } else {
-    for (int k = 0; k < mNumCats; ++k) pool.push_back(makeSegment(k));
-  }
+  if (mNumCats < 1) return true;
 
   double lower = 0.0;
   GetProbabilityBoundaries(am.TotalMeasure(mSeaLevel.mMissingAllowed), mSeaLevel.mConfLevel, lower,
@@ -207,42 +214,134 @@ void DLSegmentGenerator::Generate(int index, DLAttributeMeasure& am, Segments& o
   const double overall = am.TotalMeasure(false).GetProbability();
 
   Segments result;
-  while (!pool.empty()) {
-    std::size_t best = 0;
-    for (std::size_t j = 1; j < pool.size(); ++j) {
-      if (pool[best]->GetMeasure() < pool[j]->GetMeasure()) best = j;
-    }
-    DLExtendingSegment& s = *pool[best];
-    if (IsAboveSeaLevel(s)) {
-      if (mSeaLevel.mOrdered) Grow(s);
-      Offer(s, result);
-    }
-    if (mSeaLevel.mOrdered && s.GetMeasure().GetProbability() > overall) {
-      if (!ExtendOneStep(s)) {
-        pool.erase(pool.begin() + static_cast<std::ptrdiff_t>(best));
-        continue;
-      }
-      for (std::size_t j = 0; j < pool.size(); ++j) {
-        if (j != best && *pool[j] == s) {
-          // Of the two equal segments, the one earlier in the pool goes.
-          pool.erase(pool.begin() + static_cast<std::ptrdiff_t>(j < best ? j : best));
-          break;
-        }
-      }
-    } else {
-      pool.erase(pool.begin() + static_cast<std::ptrdiff_t>(best));
-    }
-  }
+  const bool finished =
+      mSeaLevel.mOrdered ? GenerateOrdered(name, overall, result) : GenerateNominal(name, result);
+  if (!finished) return false;
 
   if (mSeaLevel.mMissingAllowed) {
     const double m = static_cast<double>(am.GetMissingCategory());
-    DLExtendingSegment missing(dataSet, name, m, m, *am.GetMissingMeasure(),
-                               /*leftOpen=*/false, /*rightOpen=*/false);
-    if (IsAboveSeaLevel(missing)) result.push_back(std::make_unique<DLExtendingSegment>(missing));
+    if (IsAboveSeaLevel(*am.GetMissingMeasure())) {
+      result.push_back(std::make_unique<DLExtendingSegment>(mView->GetDataSet(), name, m, m,
+                                                            *am.GetMissingMeasure(),
+                                                            /*leftOpen=*/false,
+                                                            /*rightOpen=*/false));
+    }
   }
 
   for (auto& s : result) {
     if (reversed) s->GetMeasure().ReverseResponse();
     out.push_back(std::move(s));
   }
+  return true;
+}
+
+// The pool search takes the best segment (highest rate, then largest coverage, then earliest in
+// the pool) again and again. A nominal attribute's pool holds one segment per category and
+// nothing widens, so each category is taken once, in that order; single categories never nest,
+// so the growth factor never rejects one. The candidates are thus the categories above the sea
+// level, best first, ties in category order.
+bool DLSegmentGenerator::GenerateNominal(const std::string& name, Segments& result) {
+  const DLAttributeMeasure& am = *mSeaLevel.mAttributeMeasure;
+  std::vector<int> above;
+  for (int k = 0; k < mNumCats; ++k) {
+    if (PollCancelled()) return false;
+    if (IsAboveSeaLevel(*am.GetMeasure(k))) above.push_back(k);
+  }
+  std::stable_sort(above.begin(), above.end(),
+                   [&am](int a, int b) { return *am.GetMeasure(b) < *am.GetMeasure(a); });
+  const DLDataSet* dataSet = mView->GetDataSet();
+  for (int k : above) {
+    result.push_back(std::make_unique<DLExtendingSegment>(dataSet, name, k, k, *am.GetMeasure(k),
+                                                          /*leftOpen=*/false,
+                                                          /*rightOpen=*/false));
+  }
+  return true;
+}
+
+// The pool of an ordered attribute starts with its seeds. The best segment is offered when it is
+// above the sea level (grown first), then widened by one step while its rate is above the overall
+// rate, and dropped otherwise. When a step makes it equal to another pool segment, the one earlier
+// in the pool goes. The pool is a heap of (measure, pool position) entries; an entry whose segment
+// has changed or gone since it was pushed is skipped when it comes up. A hash of the ranges finds
+// an equal segment; no two pool segments are ever equal after a step, so a range names at most
+// one segment.
+bool DLSegmentGenerator::GenerateOrdered(const std::string& name, double overall,
+                                         Segments& result) {
+  const DLAttributeMeasure& am = *mSeaLevel.mAttributeMeasure;
+  const auto n = static_cast<std::size_t>(mNumCats);
+  mPrevNonEmpty.assign(n, -1);
+  mNextNonEmpty.assign(n, -1);
+  for (int k = 1, last = -1; k < mNumCats; ++k) {
+    if (am.GetMeasure(k - 1)->GetCoverage() != 0.0) last = k - 1;
+    mPrevNonEmpty[static_cast<std::size_t>(k)] = last;
+  }
+  for (int k = mNumCats - 2, last = -1; k >= 0; --k) {
+    if (am.GetMeasure(k + 1)->GetCoverage() != 0.0) last = k + 1;
+    mNextNonEmpty[static_cast<std::size_t>(k)] = last;
+  }
+
+  const DLDataSet* dataSet = mView->GetDataSet();
+  std::vector<DLExtendingSegment> pool;
+  for (int k : FindSeeds()) {
+    pool.emplace_back(dataSet, name, k, k, *am.GetMeasure(k), /*leftOpen=*/false,
+                      /*rightOpen=*/false);
+  }
+  struct Entry {
+    DLMeasure measure;
+    int position;
+    unsigned version;
+  };
+  // Heap order: the top has the greatest measure, ties going to the earlier position.
+  auto lower = [](const Entry& a, const Entry& b) {
+    if (a.measure < b.measure) return true;
+    return !(b.measure < a.measure) && a.position > b.position;
+  };
+  std::vector<Entry> heap;
+  heap.reserve(pool.size());
+  std::vector<unsigned> version(pool.size(), 0);
+  std::vector<char> alive(pool.size(), 1);
+  std::unordered_map<std::uint64_t, int> ranges;
+  ranges.reserve(pool.size());
+  for (std::size_t i = 0; i < pool.size(); ++i) {
+    heap.push_back({pool[i].GetMeasure(), static_cast<int>(i), 0});
+    ranges.emplace(RangeKey(pool[i]), static_cast<int>(i));
+  }
+  std::make_heap(heap.begin(), heap.end(), lower);
+
+  while (!heap.empty()) {
+    if (PollCancelled()) return false;
+    std::pop_heap(heap.begin(), heap.end(), lower);
+    const Entry top = heap.back();
+    heap.pop_back();
+    const auto i = static_cast<std::size_t>(top.position);
+    if (!alive[i] || version[i] != top.version) continue;
+    DLExtendingSegment& s = pool[i];
+    // The segment's hash node moves to its new range, so a step allocates nothing.
+    auto node = ranges.extract(RangeKey(s));
+    if (IsAboveSeaLevel(s.GetMeasure())) {
+      Grow(s);
+      Offer(s, result);
+    }
+    bool keep = s.GetMeasure().GetProbability() > overall && ExtendOneStep(s);
+    if (keep && node) {
+      node.key() = RangeKey(s);
+      const auto placed = ranges.insert(std::move(node));
+      // Of two equal segments, the one earlier in the pool goes.
+      if (!placed.inserted) {
+        if (placed.position->second < top.position) {
+          alive[static_cast<std::size_t>(placed.position->second)] = 0;
+          placed.position->second = top.position;
+        } else {
+          keep = false;
+        }
+      }
+    }
+    if (keep) {
+      heap.push_back({s.GetMeasure(), top.position, ++version[i]});
+      std::push_heap(heap.begin(), heap.end(), lower);
+    } else {
+      alive[i] = 0;
+    }
+  }
+  return true;
 }

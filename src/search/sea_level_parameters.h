@@ -16,6 +16,7 @@
 
 #include <iosfwd>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "search/extending_segment.h"
@@ -49,33 +50,52 @@ class DLSeaLevelParameters {
 
 // Generates the candidate segments of one attribute after another for one GenerateCandidates
 // call; the segment size requirement is computed from the first attribute it sees and reused.
+//
+// Cost: a nominal attribute of k categories takes O(k + m log m) for m categories above the sea
+// level; an ordered one O(k + s log s) for s widening steps of the pool, plus the growth-factor
+// checks against the candidates kept so far. The parameters' cancel object is polled every few
+// thousand categories or steps.
 class DLSegmentGenerator {
  public:
   using Segments = std::vector<std::unique_ptr<DLExtendingSegment>>;
 
-  // Reads its knobs from the parameters once; borrows the view for its lifetime.
+  // Reads its knobs from the parameters once; borrows the parameters (for the cancel object) and
+  // the view for its lifetime.
   DLSegmentGenerator(const DLParameters& params, const IDLDataView& view);
 
   // Appends to `out` the candidates of predictor `index` (position in the view's variable list)
   // whose per-category measures are `am`. With the Down direction the responses of `am` are
-  // reversed in place (the caller releases it afterwards); candidates carry true counts.
-  void Generate(int index, DLAttributeMeasure& am, Segments& out);
+  // reversed in place (the caller releases it afterwards); candidates carry true counts. False
+  // when the cancel object asked to stop: then nothing is appended.
+  bool Generate(int index, DLAttributeMeasure& am, Segments& out);
 
   const DLSeaLevelParameters& GetSeaLevelParameters() const { return mSeaLevel; }
   double GetSeaLevel() const { return mSeaLevelValue; }
 
  private:
-  bool IsAboveSeaLevel(const DLExtendingSegment& s) const;
+  bool IsAboveSeaLevel(const DLMeasure& m) const;
   std::vector<int> FindSeeds() const;
   bool ExtendOneStep(DLExtendingSegment& s) const;
   void Grow(DLExtendingSegment& s) const;
   void Offer(const DLExtendingSegment& s, Segments& result) const;
   double CategoryProbability(int k) const;
+  // The candidates of a nominal attribute, or of an ordered one, in offering order; false when
+  // cancelled.
+  bool GenerateNominal(const std::string& name, Segments& result);
+  bool GenerateOrdered(const std::string& name, double overall, Segments& result);
+  // Counts one unit of work and polls the cancel object every few thousand units.
+  bool PollCancelled();
 
+  const DLParameters* mParams;
   const IDLDataView* mView;
   DLSeaLevelParameters mSeaLevel;
   double mSeaLevelValue;
   int mNumCats = 0;  // categories of the attribute being searched
+  int mUnitsSincePoll = 0;
+  // The nearest non-empty category below and above each category (-1: none), for the widening
+  // steps of an ordered attribute.
+  std::vector<int> mPrevNonEmpty;
+  std::vector<int> mNextNonEmpty;
 };
 
 #endif  // RULEWEAVE_SEARCH_SEA_LEVEL_PARAMETERS_H_

@@ -174,6 +174,7 @@ DLCatVar::DLCatVar(const DLCatVar& other)
 
 DLCatVar& DLCatVar::operator=(const DLCatVar& other) {
   if (this == &other) return *this;
+  if (mName != other.mName) NoteRenamed();
   // The encoder is kept, except when the level changes: an encoder of the wrong family would
   // be reached through the wrong class by everyone who picks the encoder class by level.
   if (other.mMeasureLevel != mMeasureLevel) mEncoder = CopyCatEncoder(*other.mEncoder);
@@ -287,6 +288,7 @@ DLContVar::DLContVar(const DLContVar& other)
 
 DLContVar& DLContVar::operator=(const DLContVar& other) {
   if (this == &other) return *this;
+  if (mName != other.mName) NoteRenamed();
   mName = other.mName;
   mLabel = other.mLabel;
   mMin = other.mMin;
@@ -413,6 +415,7 @@ DLWeightVar::DLWeightVar(const DLWeightVar& other)
 
 DLWeightVar& DLWeightVar::operator=(const DLWeightVar& other) {
   if (this == &other) return *this;
+  if (mName != other.mName) NoteRenamed();
   mName = other.mName;
   mLabel = other.mLabel;
   AssignUserMissing(mUserMissing, other.mUserMissing);

@@ -2,6 +2,7 @@
 #include "ruleweave/variables/var_list.h"
 
 #include <ostream>
+#include <unordered_map>
 #include <utility>
 
 #include "ruleweave/foundation/exceptions.h"
@@ -16,10 +17,18 @@ std::unique_ptr<IDLVar> CopyVar(const IDLVar& var) { return std::unique_ptr<IDLV
 
 }  // namespace
 
-DLVarList::DLVarList() = default;
+// The position of each name. `stale` is the flag the list's variables hold: set when one was
+// renamed by an assignment, so the positions are re-read before the next lookup.
+struct DLVarList::NameIndex {
+  std::unordered_map<std::string, int> positions;
+  bool stale = false;
+};
+
+DLVarList::DLVarList() : mNames(std::make_unique<NameIndex>()) {}
 
 DLVarList::DLVarList(const DLVarList& other)
-    : mNumContVars(other.mNumContVars),
+    : mNames(std::make_unique<NameIndex>()),
+      mNumContVars(other.mNumContVars),
       mNumCatVars(other.mNumCatVars),
       mTargetIndex(other.mTargetIndex),
       mWeightIndex(other.mWeightIndex) {
@@ -37,6 +46,7 @@ DLVarList::~DLVarList() = default;
 
 void DLVarList::Swap(DLVarList& other) {
   std::swap(mVars, other.mVars);
+  std::swap(mNames, other.mNames);
   std::swap(mNumContVars, other.mNumContVars);
   std::swap(mNumCatVars, other.mNumCatVars);
   std::swap(mTargetIndex, other.mTargetIndex);
@@ -45,8 +55,20 @@ void DLVarList::Swap(DLVarList& other) {
 
 bool DLVarList::AppendCopy(const IDLVar& var) {
   if (FindVar(var.GetVarName()) >= 0) return false;
-  mVars.push_back(CopyVar(var));
+  Append(CopyVar(var));
   return true;
+}
+
+void DLVarList::Append(std::unique_ptr<IDLVar> var) {
+  var->mListNamesStale = &mNames->stale;
+  mNames->positions.try_emplace(var->GetVarName(), Size());
+  mVars.push_back(std::move(var));
+}
+
+void DLVarList::RebuildNameIndex() const {
+  mNames->positions.clear();
+  for (int i = 0; i < Size(); ++i) mNames->positions.try_emplace(mVars[i]->GetVarName(), i);
+  mNames->stale = false;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -88,10 +110,9 @@ const IDLEncoder* DLVarList::GetEncoderAt(int index) const {
 
 int DLVarList::FindVar(const std::string& name) const {
   if (name.empty()) return -1;
-  for (int i = 0; i < Size(); ++i) {
-    if (mVars[i]->GetVarName() == name) return i;
-  }
-  return -1;
+  if (mNames->stale) RebuildNameIndex();
+  const auto it = mNames->positions.find(name);
+  return it != mNames->positions.end() ? it->second : -1;
 }
 
 int DLVarList::GetNumPredictors() const {
@@ -175,7 +196,7 @@ int DLVarList::AddContVar(const std::string& name, const std::string& label,
 
 int DLVarList::AppendContVar(std::unique_ptr<IDLVar> var) {
   if (!var) return -1;
-  mVars.push_back(std::move(var));
+  Append(std::move(var));
   ++mNumContVars;
   return Size() - 1;
 }
@@ -190,7 +211,7 @@ bool DLVarList::CanAddCatVar(const std::string& name, IDLVar::MeasureLevel level
 int DLVarList::AppendCatVar(std::unique_ptr<IDLVar> var) {
   if (!var) return -1;
   const bool isTarget = var->GetVarRole() == IDLVar::kTarget;
-  mVars.push_back(std::move(var));
+  Append(std::move(var));
   ++mNumCatVars;
   if (isTarget) mTargetIndex = Size() - 1;
   return Size() - 1;
@@ -257,7 +278,7 @@ int DLVarList::AddFreqWeightVar(const std::string& name, const std::string& labe
   if (name.empty() || FindVar(name) >= 0 || mWeightIndex >= 0) return -1;
   auto var = BuildVar([&] { return std::make_unique<DLWeightVar>(name, label, option); });
   if (!var) return -1;
-  mVars.push_back(std::move(var));
+  Append(std::move(var));
   mWeightIndex = Size() - 1;
   return mWeightIndex;
 }
@@ -286,6 +307,8 @@ bool DLVarList::RemoveVar(int index) {
     --mWeightIndex;
   }
   mVars.erase(mVars.begin() + index);
+  // The later variables moved down one place.
+  RebuildNameIndex();
   return true;
 }
 

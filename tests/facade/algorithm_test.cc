@@ -648,6 +648,31 @@ TEST(DLAlgorithm, ExportedModelReadsBackThroughTheAlgorithm) {
   EXPECT_TRUE(*imported->GetList(0) == *run.models[0].GetList(0));
 }
 
+TEST(DLAlgorithm, ModelsOutlivingTheirDataSetRefuseToMeasureAndExport) {
+  Table t;
+  FillColor(t);
+  auto data = t.Load();
+  ASSERT_TRUE(data);
+  DLParameters params;
+  DLDataQuery query = QueryFor({"color"});
+  SearchRun run;
+  ASSERT_TRUE(run.Go(params, *data, query).IsOK());
+  ASSERT_EQ(run.models.size(), 1u);
+  DLModel model(run.models[0]);
+  model.ClearMeasure();
+  DLList list(*model.GetList(0));
+  data.reset();
+  // Each of these would read the freed data set.
+  EXPECT_TRUE(model.IsDataSetGone());
+  EXPECT_EQ(model.GetDataSet(), nullptr);
+  EXPECT_FALSE(model.RefreshMeasure());
+  EXPECT_FALSE(list.RefreshMeasure(nullptr));
+  EXPECT_EQ(std::unique_ptr<DLMeasure>(run.models[0].GetRemainderMeasure()), nullptr);
+  std::ostringstream out;
+  EXPECT_EQ(run.algorithm->ExportModel(out, run.models[0], t.vars, nullptr).GetErrorCode(), 110011);
+  EXPECT_TRUE(out.str().empty());
+}
+
 TEST(DLAlgorithm, DataSetWithoutCasesCannotBeSearched) {
   Table t;
   FillColor(t);

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <utility>
 #include <vector>
@@ -15,6 +17,7 @@
 
 namespace {
 
+using search_testing::CancelAt;
 using search_testing::Table;
 
 // A data set and an encoded view whose predictors are "ord" (ordinal, index 0 of the view) and
@@ -140,6 +143,136 @@ TEST_F(SegmentGeneratorTest, EmptyNeighbourStopsGrowth) {
   // and [1, 4] = 113/220 (lower bound 0.446 above the sea level 0.424, kept at 3.7 times).
   EXPECT_EQ(Generate(0, Measures({{100, 5}, {100, 5}, {60, 54}, {0, 0}, {60, 54}})),
             Texts({"[2, 2] 60/54", "[1, 4] 220/113"}));
+}
+
+// The pool search written the plain way: a linear pick of the best segment on every step and a
+// linear search for an equal one, on ranges of `am` (Up direction).
+std::vector<std::string> PlainPoolSearch(const DLAttributeMeasure& am, bool ordered, double sea,
+                                         int requirement, double conf, double g) {
+  struct Seg {
+    int l, r;
+    DLMeasure m;
+  };
+  const int n = am.GetNumOfCategories();
+  auto rate = [&](int k) { return k < 0 || k >= n ? -1.0 : am.GetMeasure(k)->GetProbability(); };
+  auto above = [&](const DLMeasure& m) {
+    double lo = 0, hi = 0;
+    GetProbabilityBoundaries(m, conf, lo, hi);
+    return m.GetCoverage() > requirement && lo > sea;
+  };
+  auto extend = [&](Seg& s) {
+    const int p = am.PrevNonEmpty(s.l), q = am.NextNonEmpty(s.r);
+    if (p < 0 && q < 0) return false;
+    const bool left = q < 0 || (p >= 0 && *am.GetMeasure(q) < *am.GetMeasure(p));
+    (left ? s.l : s.r) = left ? p : q;
+    s.m += *am.GetMeasure(left ? p : q);
+    return true;
+  };
+  std::vector<Seg> pool;
+  // Every category of a nominal attribute; the local peaks of an ordered one, scanned as before.
+  for (int k = 0; k >= 0 && k < n;) {
+    const int p = am.PrevNonEmpty(k), q = am.NextNonEmpty(k);
+    int d = q;
+    while (d >= 0 && rate(d) == rate(k)) d = am.NextNonEmpty(d);
+    const bool aboveP = p < 0 || rate(k) > rate(p);
+    if (!ordered || (aboveP && (d < 0 || rate(d) < rate(k)))) {
+      pool.push_back({k, k, *am.GetMeasure(k)});
+      k = !ordered ? k + 1 : (d < 0 ? -1 : am.NextNonEmpty(d));
+    } else {
+      k = aboveP && q >= 0 && rate(q) == rate(k) ? d : q;
+    }
+  }
+  const double overall = am.TotalMeasure(false).GetProbability();
+  std::vector<Seg> result;
+  while (!pool.empty()) {
+    std::size_t best = 0;
+    for (std::size_t j = 1; j < pool.size(); ++j) {
+      if (pool[best].m < pool[j].m) best = j;
+    }
+    Seg& s = pool[best];
+    if (above(s.m)) {
+      while (ordered && s.r - s.l + 1 < n &&
+             s.m.GetProbability() <= std::max(rate(s.l - 1), rate(s.r + 1)) && extend(s)) {
+      }
+      bool rejected = false;
+      for (const Seg& t : result) {
+        rejected =
+            rejected || (s.l <= t.l && t.r <= s.r && s.m.GetCoverage() / t.m.GetCoverage() <= g);
+      }
+      if (!rejected) {
+        std::vector<Seg> kept;
+        for (const Seg& t : result) {
+          if (!(t.l <= s.l && s.r <= t.r && t.m.GetCoverage() / s.m.GetCoverage() <= g))
+            kept.push_back(t);
+        }
+        kept.push_back(s);
+        result = kept;
+      }
+    }
+    std::size_t erase = best;
+    if (ordered && s.m.GetProbability() > overall && extend(s)) {
+      erase = pool.size();
+      for (std::size_t j = 0; j < pool.size(); ++j) {
+        if (j != best && pool[j].l == s.l && pool[j].r == s.r) {
+          erase = std::min(j, best);
+          break;
+        }
+      }
+    }
+    if (erase < pool.size()) pool.erase(pool.begin() + static_cast<std::ptrdiff_t>(erase));
+  }
+  std::vector<std::string> texts;
+  for (const Seg& t : result) {
+    std::ostringstream os;
+    os << "[" << t.l << ", " << t.r << "] " << t.m.GetCoverage() << "/" << t.m.GetResponse();
+    texts.push_back(os.str());
+  }
+  return texts;
+}
+
+TEST_F(SegmentGeneratorTest, SameCandidatesAsThePlainPoolSearch) {
+  std::mt19937 random(17);
+  params.AllowMissing(false);
+  for (int trial = 0; trial < 3000; ++trial) {
+    const bool ordered = trial % 2 == 0;
+    const int n = 1 + static_cast<int>(random() % 14);
+    std::vector<std::pair<double, double>> categories;
+    for (int k = 0; k < n; ++k) {
+      // Few distinct sizes and rates, so ties and plateaus are common.
+      const double coverage = random() % 4 == 0 ? 0 : 10.0 * (1 + random() % 4);
+      categories.push_back({coverage, coverage * static_cast<double>(random() % 5) / 4});
+    }
+    ASSERT_TRUE(params.SetSegmentGrowthFactor(1.25 + static_cast<double>(random() % 4) / 2));
+    ASSERT_TRUE(params.SetConfLevel(trial % 3 == 0 ? 0.5 : 0.9));
+    DLSegmentGenerator generator(params, *view);
+    DLSegmentGenerator::Segments out;
+    auto am = Measures(categories);
+    ASSERT_TRUE(generator.Generate(ordered ? 0 : 1, am, out));
+    std::vector<std::string> texts;
+    for (const auto& c : out) {
+      std::ostringstream os;
+      os << "[" << c->GetLeft() << ", " << c->GetRight() << "] " << c->GetMeasure().GetCoverage()
+         << "/" << c->GetMeasure().GetResponse();
+      texts.push_back(os.str());
+    }
+    ASSERT_EQ(texts, PlainPoolSearch(am, ordered, generator.GetSeaLevel(),
+                                     generator.GetSeaLevelParameters().mSegmentSizeRequirement,
+                                     params.GetConfLevel(), params.GetSegmentGrowthFactor()))
+        << "trial " << trial;
+  }
+}
+
+TEST_F(SegmentGeneratorTest, CancelIsAnsweredInsideTheCategoryLoop) {
+  // One attribute of many categories is a single call; the cancel object must be asked inside.
+  CancelAt cancel(1);
+  params.SetCancelPointer(&cancel);
+  std::vector<std::pair<double, double>> categories(20000, {10, 5});
+  DLSegmentGenerator generator(params, *view);
+  DLSegmentGenerator::Segments out;
+  auto am = Measures(categories);
+  EXPECT_FALSE(generator.Generate(1, am, out));
+  EXPECT_TRUE(out.empty());
+  EXPECT_EQ(cancel.GetPolls(), 1);
 }
 
 TEST(DLSeaLevelParameters, DefaultsAndDisplay) {

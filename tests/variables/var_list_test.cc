@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
 
 namespace {
@@ -207,6 +208,32 @@ TEST(DLVarList, RemoveVarKeepsIndicesInStep) {
   EXPECT_EQ(list.Size(), 0);
   // The names are free again.
   EXPECT_EQ(list.AddContVar("b", "", IDLVar::kPredictor), 0);
+}
+
+TEST(DLVarList, LookupByNameFollowsRemovalsAndRenames) {
+  DLVarList list;
+  for (const char* name : {"a", "b", "c", "d"}) list.AddContVar(name, "", IDLVar::kPredictor);
+  auto expectIndexed = [&list](const std::vector<std::string>& names) {
+    ASSERT_EQ(list.Size(), static_cast<int>(names.size()));
+    for (int i = 0; i < list.Size(); ++i) EXPECT_EQ(list.FindVar(names[i]), i) << names[i];
+  };
+  ASSERT_TRUE(list.RemoveVar("b"));
+  expectIndexed({"a", "c", "d"});
+  EXPECT_EQ(list.FindVar("b"), -1);
+  // Renamed through a handed-out pointer: found under the new name only.
+  static_cast<DLContVar&>(*list.GetVarAt(1)) = DLContVar("e", "", IDLVar::kPredictor);
+  expectIndexed({"a", "e", "d"});
+  EXPECT_EQ(list.FindVar("c"), -1);
+  EXPECT_EQ(list.AddContVar("c", "", IDLVar::kPredictor), 3);
+  // Copies belong to no list: renaming one leaves the list (and a dead list) alone.
+  DLVarList copy(list);
+  std::unique_ptr<IDLVar> clone(list.GetVarAt(0)->Clone());
+  static_cast<DLContVar&>(*copy.GetVarAt(0)) = DLContVar("f", "", IDLVar::kPredictor);
+  list = DLVarList();
+  static_cast<DLContVar&>(*clone) = DLContVar("g", "", IDLVar::kPredictor);
+  EXPECT_EQ(copy.FindVar("f"), 0);
+  EXPECT_EQ(copy.FindVar("a"), -1);
+  EXPECT_EQ(list.FindVar("a"), -1);
 }
 
 TEST(DLVarList, RemovingBeforeTheTargetShiftsIt) {

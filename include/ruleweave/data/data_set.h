@@ -24,8 +24,8 @@ class RecordIterator;
 // turn variables to the unused role in it, and the views may add a response category to its
 // target). Owns its attributes, made once at construction, one per variable: byte codes (int codes
 // with large categories) for categorical variables, raw doubles for continuous ones, 32-bit
-// truncated weights for the frequency weight. Views, lists and models built on a data set must
-// be destroyed before it.
+// truncated weights for the frequency weight. Views built on a data set must be destroyed before
+// it; lists and models may outlive it, and then refuse to measure (see GetLifetime).
 class DLDataSet {
  public:
   DLDataSet(DLVarList& vars, bool largeCategory);
@@ -59,6 +59,11 @@ class DLDataSet {
   DLBitSet* QueryCases(int varIndex, double value) const;
   DLBitSet* QueryCases(const std::string& name, double value) const;
 
+  // A token that expires when the data set is destroyed. Lists and models keep a weak reference
+  // to it next to their data set pointer, so they can tell a data set that is gone and refuse to
+  // read it; checking costs one atomic load, on the calls that start a measuring or an export.
+  std::weak_ptr<const void> GetLifetime() const { return mLifetime; }
+
   const DLVarList& GetVarList() const { return mVars; }
   DLVarList& GetVarList() { return mVars; }
 
@@ -89,6 +94,7 @@ class DLDataSet {
   int mNumOfCases = 0;
   bool mLargeCategory;
   std::vector<std::unique_ptr<IDLAttribute>> mAttributes;
+  std::shared_ptr<const int> mLifetime = std::make_shared<const int>(0);
 };
 
 #endif  // RULEWEAVE_DATA_DATA_SET_H_

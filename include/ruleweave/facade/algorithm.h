@@ -43,7 +43,9 @@ class IDLAlgorithm {
                                    DLDataQuery& query, std::vector<DLModel*>& models,
                                    DLModel const* previous) = 0;
 
-  // Writes `model` as a PMML 3.0 RuleSetModel document to `out`; `options` may be null.
+  // Writes `model` as a PMML 3.0 RuleSetModel document to `out`; `options` may be null. Status
+  // 110011 (no cases) when the model's data set, or a list's, has been destroyed: the remainder
+  // rules cannot be measured; nothing is written.
   virtual QXDecision::QXStatus ExportModel(std::ostream& out, DLModel const& model,
                                            DLVarList const& vars,
                                            QXDecisionXML::PMMLExportOptions const* options) = 0;

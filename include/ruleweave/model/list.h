@@ -28,8 +28,9 @@
 class DLDataQuery;
 class DLDataSet;
 
-// A list owns its rules, its copy of the query and its coverage set. It borrows the data set,
-// which must outlive it.
+// A list owns its rules, its copy of the query and its coverage set. It borrows the data set; when
+// the data set is destroyed first, the list notices (IsDataSetGone) and its operations that read
+// the data set refuse, as they do without one.
 //
 // Ownership of rules handed in: the full constructor takes every pointer; AddRule and InsertRule
 // take the pointer when they return true; SetRule copies the contents (DLRule::operator=) and the
@@ -48,9 +49,12 @@ class DLList {
   DLList& operator=(const DLList& other);
   ~DLList();
 
-  const DLDataSet* GetDataSet() const { return mDataSet; }
+  // Null without a data set and once the data set is gone.
+  const DLDataSet* GetDataSet() const { return IsDataSetGone() ? nullptr : mDataSet; }
   // Leaves the refreshed flag alone.
-  void SetDataSet(const DLDataSet& ds) { mDataSet = &ds; }
+  void SetDataSet(const DLDataSet& ds);
+  // True when the list was given a data set that has been destroyed since.
+  bool IsDataSetGone() const { return mDataSet != nullptr && mDataSetLifetime.expired(); }
   const DLDataQuery* GetDataQuery() const { return mQuery.get(); }
   // Keeps a copy; leaves the refreshed flag alone.
   void SetDataQuery(const DLDataQuery& query);
@@ -61,7 +65,7 @@ class DLList {
   // coverage set. Null without a query, when not refreshed, or without a coverage set.
   DLBitSet* GetRemainder() const;
   // A new measure the caller deletes: the remainder measured through a raw data view. Null
-  // without a data set or query, when not refreshed, or when GetRemainder is null.
+  // without a (living) data set or query, when not refreshed, or when GetRemainder is null.
   DLMeasure* GetRemainderMeasure() const;
   bool IsRefreshed() const { return mRefreshed; }
   int GetNumOfRules() const { return static_cast<int>(mRules.size()); }
@@ -86,7 +90,8 @@ class DLList {
   // Rules that are not refreshed are measured on the cases no earlier rule took; refreshed rules
   // keep their measure and coverage, whose cases still count as taken. The case space is stored
   // in the list's query.
-  // False, and no change, without a data set or query or when the capacity of `caseSpace`
+  // False, and no change, without a data set (or when it is gone) or query or when the capacity
+  // of `caseSpace`
   // differs from the data set's number of cases. A refreshed list answers true at once and does
   // not look at `caseSpace`: call ClearMeasure first to re-measure on another case space.
   // Throws QXDecision::ConstructorException when no raw data view can be built on the data set
@@ -112,6 +117,7 @@ class DLList {
   void AddRules(const std::vector<std::unique_ptr<DLRule>>& rules);
 
   const DLDataSet* mDataSet = nullptr;
+  std::weak_ptr<const void> mDataSetLifetime;  // the data set's GetLifetime
   std::unique_ptr<DLDataQuery> mQuery;
   DLMeasure mMeasure;
   std::unique_ptr<DLBitSet> mCoverage;

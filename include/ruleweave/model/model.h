@@ -19,8 +19,9 @@
 
 class DLDataSet;
 
-// A model owns its lists and its copy of the case space; it borrows the data set, which must
-// outlive it.
+// A model owns its lists and its copy of the case space; it borrows the data set. When the data
+// set is destroyed first, the model notices (IsDataSetGone) and refuses to measure, as it does
+// without a data set; the exporter refuses such a model with status 110011.
 //
 // Ownership of lists handed in: the full constructor takes every pointer; AddList and InsertList
 // take the pointer when they return true; SetList copies the contents (DLList::operator=) and the
@@ -37,7 +38,10 @@ class DLModel {
   DLModel& operator=(const DLModel& other);
   ~DLModel();
 
-  const DLDataSet* GetDataSet() const { return mDataSet; }
+  // Null without a data set and once the data set is gone.
+  const DLDataSet* GetDataSet() const;
+  // True when the model's data set, or that of one of its lists, has been destroyed.
+  bool IsDataSetGone() const;
   // Also gives every list the data set; no refreshed flag changes.
   void SetDataSet(const DLDataSet& ds);
   bool IsRefreshed() const { return mRefreshed; }
@@ -73,7 +77,8 @@ class DLModel {
 
   // Not refreshed, and ClearMeasure on every list.
   void ClearMeasure();
-  // Measures the stages in order. False without a data set, when already refreshed (nothing to
+  // Measures the stages in order. False without a data set (or when it or a list's data set is
+  // gone), when already refreshed (nothing to
   // do), or when a list refuses to refresh (lists refreshed so far stay refreshed; the model
   // does not).
   //
@@ -94,6 +99,7 @@ class DLModel {
                           const std::vector<std::unique_ptr<DLList>>& source);
 
   const DLDataSet* mDataSet = nullptr;
+  std::weak_ptr<const void> mDataSetLifetime;  // the data set's GetLifetime
   std::unique_ptr<DLBitSet> mCaseSpace;
   bool mRefreshed = true;
   std::vector<std::unique_ptr<DLList>> mLists;

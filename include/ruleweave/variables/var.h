@@ -96,6 +96,22 @@ class IDLVar {
   // number up. -1 when no category has that value, the text is not a number for a numeric level,
   // the value is user-missing, or the variable is not categorical. Adds no category.
   int GetCategoryCode(const std::string& text) const;
+
+ protected:
+  IDLVar() = default;
+  // A copy belongs to no list; an assignment keeps the list the target belongs to.
+  IDLVar(const IDLVar& /*other*/) {}
+  IDLVar& operator=(const IDLVar& /*other*/) { return *this; }
+  // For an assignment that changed the name: the owning list's index by name is then rebuilt
+  // before its next lookup.
+  void NoteRenamed() {
+    if (mListNamesStale != nullptr) *mListNamesStale = true;
+  }
+
+ private:
+  friend class DLVarList;
+  // The owning DLVarList's "a name changed" flag; null outside a list.
+  bool* mListNamesStale = nullptr;
 };
 
 // A categorical variable (levels 2, 4, 8, 16). Owns one categorical encoder chosen by its level.

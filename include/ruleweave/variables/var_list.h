@@ -16,6 +16,11 @@
 // one frequency weight, and the indices of both (-1 when absent). No operation throws: refusals
 // return -1, false, null or 0 and leave the list unchanged. Pointers handed out stay valid until
 // the variable is removed or the list is replaced wholesale (operator=, Copy, destruction).
+//
+// Lookups by name (FindVar, GetVarAt(name), the Add operations' name check) take constant time
+// through a hash index that every change of the list keeps; a variable renamed by assigning
+// another variable over it through a handed-out pointer marks the index, which the next lookup
+// rebuilds. So const lookups from several threads are safe as long as nothing renames meanwhile.
 class DLVarList {
  public:
   DLVarList();
@@ -130,7 +135,14 @@ class DLVarList {
   int AppendContVar(std::unique_ptr<IDLVar> var);
   int AppendCatVar(std::unique_ptr<IDLVar> var);
 
+  // Appends a variable (never null), links it to the name index and indexes its name.
+  void Append(std::unique_ptr<IDLVar> var);
+  // Re-reads every name into the index (the first of equal names wins, as a scan would find).
+  void RebuildNameIndex() const;
+
+  struct NameIndex;
   std::vector<std::unique_ptr<IDLVar>> mVars;
+  std::unique_ptr<NameIndex> mNames;  // never null; moves with the variables on Swap
   int mNumContVars = 0;
   int mNumCatVars = 0;
   int mTargetIndex = -1;
