@@ -76,10 +76,13 @@ TEST_F(Commands, SearchPrintsEachModelAsATableUnderItsHeaderLine) {
   ASSERT_EQ(Run(RunSearch, Search({})), kExitOk) << err.str();
   std::istringstream lines(out.str());
   std::string header;
+  std::string summary;
   std::string columns;
   std::getline(lines, header);
+  std::getline(lines, summary);
   std::getline(lines, columns);
   EXPECT_EQ(header, "Model 1: target y = yes, 200 cases, 50 responses, base rate 25.00%");
+  EXPECT_EQ(summary.rfind("  lists take ", 0), 0u) << summary;
   EXPECT_EQ(columns.rfind("   rule  conditions", 0), 0u) << columns;
   EXPECT_EQ(err.str(), "");
 }
@@ -93,11 +96,14 @@ TEST_F(Commands, ScoreGivesTheFiguresOfTheModelSearchWrote) {
                            "--output", Path("scored.csv")}),
             kExitOk)
       << err.str();
-  EXPECT_EQ(LinesStartingWith(out.str(), "1,"), searched);
+  // score adds each rule's training rate as the last field.
+  std::vector<std::string> scoredLines = LinesStartingWith(out.str(), "1,");
+  for (std::string& line : scoredLines) line.erase(line.rfind(','));
+  EXPECT_EQ(scoredLines, searched);
   std::ifstream scored(Path("scored.csv"));
   std::string header;
   std::getline(scored, header);
-  EXPECT_EQ(header, "x,g,y,rule,rule_rate");
+  EXPECT_EQ(header, "x,g,y,rule,rule_conditions,rule_rate");
 }
 
 TEST_F(Commands, DescribeWritesEveryColumnAsJson) {

@@ -15,8 +15,7 @@ const char kDemoHelp[] =
     "Searches a built-in table of 4000 customers of a mail campaign (generated the same way\n"
     "every time) for the groups that responded best, and prints the result. It runs\n"
     "  ruleweave search demo.csv --target responded --response yes --ignore customer_id \\\n"
-    "      --ordinal education --levels 'education=basic|secondary|higher' --bins 10 \\\n"
-    "      --min-group 100\n"
+    "      --ordinal education --levels 'education=basic|secondary|higher'\n"
     "\n"
     "  --write-csv FILE     write the demo table to FILE as well, to try other commands on\n"
     "  --customers N        size of the table (default 4000)\n"
@@ -32,10 +31,6 @@ int RunDemo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             const RunContext& context) {
   return RunCommand("demo", out, err, context, [&](CommandIo& io) -> int {
     SearchOptions search;
-    // The demo's own defaults, which the user's options override: coarser bins and a smallest
-    // group of 100 customers keep the rules readable.
-    search.params.SetNumOfBins(10);
-    search.params.SetMinGroupSize(100);
     OutputOptions output;
     std::string csvPath;
     int customers = 4000;
@@ -47,7 +42,7 @@ int RunDemo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     const ParsedArgs parsed = ParseArgs(
         args, Join({SearchOptionTable(search), OutputOptionTable(output), demoOnly}), "demo");
     if (parsed.help) {
-      io.out << kDemoHelp << '\n' << kSearchOptionsHelp << '\n' << kOutputHelp;
+      io.out << kDemoHelp << '\n' << SearchOptionsHelp() << '\n' << kOutputHelp;
       return kExitOk;
     }
     if (!parsed.positional.empty()) throw UsageError("demo: takes no file argument");
@@ -67,7 +62,7 @@ int RunDemo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
       io.out << "Demo: " << customers
              << " customers of a mail campaign; which groups responded best?\n"
              << "(ruleweave search demo.csv --target responded --response yes --ignore "
-                "customer_id --ordinal education --bins 10 --min-group 100)\n\n";
+                "customer_id --ordinal education)\n\n";
     }
     return SearchData(DataSource::Text("demo.csv", std::move(text)), columns, search, output, io);
   });

@@ -4,6 +4,8 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <memory>
 #include <stdexcept>
 
@@ -28,12 +30,12 @@ std::string Attr(const xmlNode* node, const char* name) {
   return out;
 }
 
-}  // namespace
+using Doc = std::unique_ptr<xmlDoc, DocDeleter>;
 
-std::vector<PmmlField> ReadPmmlFields(const std::string& document) {
-  std::unique_ptr<xmlDoc, DocDeleter> doc(
-      xmlReadMemory(document.data(), static_cast<int>(document.size()), "model.pmml", nullptr,
-                    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+// `document` parsed, its root checked to be PMML.
+Doc Parse(const std::string& document) {
+  Doc doc(xmlReadMemory(document.data(), static_cast<int>(document.size()), "model.pmml", nullptr,
+                        XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
   if (!doc) {
     const xmlError* error = xmlGetLastError();
     std::string detail = error && error->message ? error->message : "not well-formed XML";
@@ -45,6 +47,40 @@ std::vector<PmmlField> ReadPmmlFields(const std::string& document) {
   if (root == nullptr || !Is(root, "PMML")) {
     throw std::runtime_error("not a PMML document (the root element is not PMML)");
   }
+  return doc;
+}
+
+double NumberAttr(const xmlNode* node, const char* name) {
+  const std::string text = Attr(node, name);
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  return text.empty() || *end != '\0' ? std::nan("") : value;
+}
+
+}  // namespace
+
+std::vector<std::vector<PmmlRuleRecord>> ReadPmmlRuleRecords(const std::string& document) {
+  const Doc doc = Parse(document);
+  std::vector<std::vector<PmmlRuleRecord>> lists;
+  for (const xmlNode* model = xmlDocGetRootElement(doc.get())->children; model;
+       model = model->next) {
+    if (!Is(model, "RuleSetModel")) continue;
+    std::vector<PmmlRuleRecord>& rules = lists.emplace_back();
+    for (const xmlNode* set = model->children; set; set = set->next) {
+      if (!Is(set, "RuleSet")) continue;
+      for (const xmlNode* rule = set->children; rule; rule = rule->next) {
+        if (Is(rule, "SimpleRule")) {
+          rules.push_back({NumberAttr(rule, "recordCount"), NumberAttr(rule, "nbCorrect")});
+        }
+      }
+    }
+  }
+  return lists;
+}
+
+std::vector<PmmlField> ReadPmmlFields(const std::string& document) {
+  const Doc doc = Parse(document);
+  const xmlNode* root = xmlDocGetRootElement(doc.get());
   std::vector<PmmlField> fields;
   bool haveDictionary = false;
   for (const xmlNode* child = root->children; child; child = child->next) {

@@ -33,7 +33,7 @@ std::string Fixed(double value, int decimals) {
 }
 
 // Counts print as integers when they are whole (weights are rounded, so they usually are).
-std::string Count(double value) { return FormatShort(value, 15); }
+std::string Count(double value) { return std::isnan(value) ? "-" : FormatShort(value, 15); }
 
 // A number for CSV/JSON: full precision, empty / null when it does not exist.
 std::string Exact(double value, const char* none) {
@@ -50,23 +50,64 @@ std::string Pad(const std::string& text, std::size_t width, bool right) {
   return right ? fill + text : text + fill;
 }
 
+// The line under a model's title: what its lists take, and the ranking figure.
+std::string SummaryLine(const ModelReport& model) {
+  std::string line;
+  if (model.hasSummary) {
+    line += "lists take " + Percent(model.listShare) + " of cases, " +
+            Percent(model.responseShare) + " of responses, rate " + Percent(model.listRate) +
+            "; remainder rate " + Percent(model.remainderRate);
+  }
+  if (model.hasAuc) {
+    line += std::string(line.empty() ? "" : "; ") + "AUC " + Fixed(model.auc, 3) + " (" +
+            (model.aucOnHoldout ? "holdout" : "training") + ")";
+  }
+  return line;
+}
+
 void WriteTable(std::ostream& out, const std::vector<ModelReport>& models) {
-  static const char* const kHeads[] = {"rule",         "conditions", "cover",     "resp",    "rate",
-                                       "95% interval", "lift",       "cum.cover", "cum.rate"};
-  constexpr std::size_t kColumns = sizeof kHeads / sizeof kHeads[0];
   for (std::size_t m = 0; m < models.size(); ++m) {
     const ModelReport& model = models[m];
     if (m > 0) out << '\n';
     out << "Model " << model.number << ": target " << model.target << " = " << model.response
         << ", " << Count(model.cases) << " cases, " << Count(model.responses)
-        << " responses, base rate " << Percent(model.baseRate) << '\n';
+        << " responses, base rate " << Percent(model.baseRate);
+    if (model.hasHoldout) {
+      out << "; holdout " << Count(model.holdoutCases) << " cases, "
+          << Count(model.holdoutResponses) << " responses";
+    }
+    out << '\n';
+    const std::string summary = SummaryLine(model);
+    if (!summary.empty()) out << "  " << summary << '\n';
+    std::vector<std::string> heads = {"rule",         "conditions", "cover",     "resp",    "rate",
+                                      "95% interval", "lift",       "cum.cover", "cum.rate"};
+    if (model.hasTrainingRate) heads.push_back("train.rate");
+    if (model.hasHoldout) {
+      for (const char* head : {"ho.cover", "ho.rate", "ho.interval", ""}) heads.push_back(head);
+    }
+    const std::size_t kColumns = heads.size();
     std::vector<std::vector<std::string>> cells;
-    cells.emplace_back(kHeads, kHeads + kColumns);
+    cells.push_back(heads);
+    bool anyWeak = false;
     for (const RuleRow& row : model.rows) {
-      cells.push_back({row.id, row.conditions, Count(row.coverage), Count(row.responses),
-                       Percent(row.rate), Interval(row.lower, row.upper), Fixed(row.lift, 2),
-                       row.remainder ? "" : Count(row.cumulativeCoverage),
-                       row.remainder ? "" : Percent(row.cumulativeRate)});
+      std::vector<std::string> line = {row.id,
+                                       row.conditions,
+                                       Count(row.coverage),
+                                       Count(row.responses),
+                                       Percent(row.rate),
+                                       Interval(row.lower, row.upper),
+                                       Fixed(row.lift, 2),
+                                       row.remainder ? "" : Count(row.cumulativeCoverage),
+                                       row.remainder ? "" : Percent(row.cumulativeRate)};
+      if (model.hasTrainingRate) line.push_back(Percent(row.trainingRate));
+      if (model.hasHoldout) {
+        line.push_back(Count(row.holdoutCoverage));
+        line.push_back(Percent(row.holdoutRate));
+        line.push_back(Interval(row.holdoutLower, row.holdoutUpper));
+        line.push_back(row.weak ? "!" : "");
+        anyWeak = anyWeak || row.weak;
+      }
+      cells.push_back(std::move(line));
     }
     std::vector<std::size_t> widths(kColumns, 0);
     for (const auto& line : cells) {
@@ -86,12 +127,21 @@ void WriteTable(std::ostream& out, const std::vector<ModelReport>& models) {
       while (!text.empty() && text.back() == ' ') text.pop_back();
       out << text << '\n';
     }
+    if (anyWeak) out << "  ! the rule's holdout interval does not clear the base rate\n";
   }
 }
 
 void WriteCsv(std::ostream& out, const std::vector<ModelReport>& models) {
+  const bool holdout = !models.empty() && models[0].hasHoldout;
+  const bool training = !models.empty() && models[0].hasTrainingRate;
   out << "model,target,response,cases,base_rate,rule,conditions,coverage,responses,rate,"
-         "lower95,upper95,lift,cum_coverage,cum_rate\n";
+         "lower95,upper95,lift,cum_coverage,cum_rate";
+  if (training) out << ",training_rate";
+  if (holdout) {
+    out << ",holdout_coverage,holdout_responses,holdout_rate,holdout_lower95,holdout_upper95,"
+           "holdout_weak";
+  }
+  out << '\n';
   for (const ModelReport& model : models) {
     for (const RuleRow& row : model.rows) {
       out << model.number << ',' << QuoteField(model.target, ',') << ','
@@ -101,12 +151,22 @@ void WriteCsv(std::ostream& out, const std::vector<ModelReport>& models) {
           << Exact(row.responses, "") << ',' << Exact(row.rate, "") << ',' << Exact(row.lower, "")
           << ',' << Exact(row.upper, "") << ',' << Exact(row.lift, "") << ','
           << (row.remainder ? "" : Exact(row.cumulativeCoverage, "")) << ','
-          << (row.remainder ? "" : Exact(row.cumulativeRate, "")) << '\n';
+          << (row.remainder ? "" : Exact(row.cumulativeRate, ""));
+      if (training) out << ',' << Exact(row.trainingRate, "");
+      if (holdout) {
+        out << ',' << Exact(row.holdoutCoverage, "") << ',' << Exact(row.holdoutResponses, "")
+            << ',' << Exact(row.holdoutRate, "") << ',' << Exact(row.holdoutLower, "") << ','
+            << Exact(row.holdoutUpper, "") << ','
+            << (row.remainder ? ""
+                : row.weak    ? "1"
+                              : "0");
+      }
+      out << '\n';
     }
   }
 }
 
-void WriteJsonRow(std::ostream& out, const RuleRow& row) {
+void WriteJsonRow(std::ostream& out, const ModelReport& model, const RuleRow& row) {
   out << "{\"rule\": " << JsonString(row.id) << ", \"conditions\": " << JsonString(row.conditions)
       << ", \"coverage\": " << Exact(row.coverage, "null")
       << ", \"responses\": " << Exact(row.responses, "null")
@@ -115,6 +175,16 @@ void WriteJsonRow(std::ostream& out, const RuleRow& row) {
   if (!row.remainder) {
     out << ", \"cum_coverage\": " << Exact(row.cumulativeCoverage, "null")
         << ", \"cum_rate\": " << Exact(row.cumulativeRate, "null");
+  }
+  if (model.hasTrainingRate) out << ", \"training_rate\": " << Exact(row.trainingRate, "null");
+  if (model.hasHoldout) {
+    out << ", \"holdout\": {\"coverage\": " << Exact(row.holdoutCoverage, "null")
+        << ", \"responses\": " << Exact(row.holdoutResponses, "null")
+        << ", \"rate\": " << Exact(row.holdoutRate, "null")
+        << ", \"lower95\": " << Exact(row.holdoutLower, "null")
+        << ", \"upper95\": " << Exact(row.holdoutUpper, "null");
+    if (!row.remainder) out << ", \"weak\": " << (row.weak ? "true" : "false");
+    out << '}';
   }
   out << '}';
 }
@@ -128,19 +198,37 @@ void WriteJson(std::ostream& out, const std::vector<ModelReport>& models) {
         << ", \"response\": " << JsonString(model.response)
         << ", \"cases\": " << Exact(model.cases, "null")
         << ", \"responses\": " << Exact(model.responses, "null")
-        << ", \"base_rate\": " << Exact(model.baseRate, "null") << ", \"rules\": [";
+        << ", \"base_rate\": " << Exact(model.baseRate, "null");
+    if (model.targetMissingRows > 0) {
+      out << ", \"rows_target_missing\": " << Exact(model.targetMissingRows, "null");
+    }
+    if (model.hasHoldout) {
+      out << ", \"holdout_cases\": " << Exact(model.holdoutCases, "null")
+          << ", \"holdout_responses\": " << Exact(model.holdoutResponses, "null");
+    }
+    if (model.hasSummary) {
+      out << ", \"list_share\": " << Exact(model.listShare, "null")
+          << ", \"response_share\": " << Exact(model.responseShare, "null")
+          << ", \"list_rate\": " << Exact(model.listRate, "null")
+          << ", \"remainder_rate\": " << Exact(model.remainderRate, "null");
+    }
+    if (model.hasAuc) {
+      out << ", \"auc\": " << Exact(model.auc, "null")
+          << ", \"auc_rows\": " << (model.aucOnHoldout ? "\"holdout\"" : "\"training\"");
+    }
+    out << ", \"rules\": [";
     bool first = true;
     for (const RuleRow& row : model.rows) {
       if (row.remainder) continue;
       out << (first ? "\n    " : ",\n    ");
       first = false;
-      WriteJsonRow(out, row);
+      WriteJsonRow(out, model, row);
     }
     out << "]";
     for (const RuleRow& row : model.rows) {
       if (!row.remainder) continue;
       out << ",\n   \"remainder\": ";
-      WriteJsonRow(out, row);
+      WriteJsonRow(out, model, row);
     }
     out << '}';
   }

@@ -25,6 +25,16 @@ struct RuleRow {
   double lift = 0;  // rate / base rate
   double cumulativeCoverage = 0;
   double cumulativeRate = 0;
+  // Measured again on the holdout rows (ModelReport::hasHoldout).
+  double holdoutCoverage = 0;
+  double holdoutResponses = 0;
+  double holdoutRate = 0;
+  double holdoutLower = 0;  // 95% interval, as above
+  double holdoutUpper = 0;
+  bool weak = false;  // a rule whose holdout interval does not clear the training base rate
+  // The rate the model file records for the rule on its training data
+  // (ModelReport::hasTrainingRate).
+  double trainingRate = 0;
 };
 
 struct ModelReport {
@@ -35,6 +45,21 @@ struct ModelReport {
   double responses = 0;
   double baseRate = 0;
   std::vector<RuleRow> rows;  // rules in order, then the remainder
+  // What the lists take of the cases and responses, their rate and the remainder's rate.
+  bool hasSummary = false;
+  double listShare = 0;
+  double responseShare = 0;
+  double listRate = 0;
+  double remainderRate = 0;
+  // The AUC the models are ranked by, and on which rows it was measured.
+  bool hasAuc = false;
+  double auc = 0;
+  bool aucOnHoldout = false;
+  bool hasHoldout = false;
+  double holdoutCases = 0;
+  double holdoutResponses = 0;
+  bool hasTrainingRate = false;
+  double targetMissingRows = 0;  // rows left out because their target is missing
 };
 
 void WriteReports(std::ostream& out, const std::vector<ModelReport>& models, OutputFormat format);

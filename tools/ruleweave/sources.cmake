@@ -13,6 +13,7 @@ set(RULEWEAVE_CLI_SOURCES
   ${RULEWEAVE_CLI_DIR}/report.cc
   ${RULEWEAVE_CLI_DIR}/describe_report.cc
   ${RULEWEAVE_CLI_DIR}/scored_file.cc
+  ${RULEWEAVE_CLI_DIR}/holdout_split.cc
   ${RULEWEAVE_CLI_DIR}/output_file.cc
   ${RULEWEAVE_CLI_DIR}/resource_usage.cc
   ${RULEWEAVE_CLI_DIR}/status_meaning.cc
