@@ -46,7 +46,9 @@ bool AddTrainingRates(ModelReport& report, const DLModel& model,
                       const std::vector<std::vector<PmmlRuleRecord>>& records) {
   for (RuleRow& row : report.rows) row.trainingRate = std::nan("");
   report.hasTrainingRate = true;
-  if (records.size() != static_cast<std::size_t>(model.GetNumOfLists())) return false;
+  if (records.empty() || records.size() != static_cast<std::size_t>(model.GetNumOfLists())) {
+    return false;
+  }
   auto rate = [](const PmmlRuleRecord& r) {
     return r.coverage > 0 ? r.responses / r.coverage : std::nan("");
   };
