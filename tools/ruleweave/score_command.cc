@@ -154,7 +154,9 @@ int RunScore(const std::vector<std::string>& args, std::ostream& out, std::ostre
     LoadedTable data = PlanForScoring(source, fields, modelPath, columns, progress, io.cancel);
     const ColumnPlan& target = data.plan.columns[static_cast<std::size_t>(data.plan.targetIndex)];
     const bool targetAbsent = target.absent;
-    LoadData(source, columns, data, progress, io.cancel);
+    LoadFilter everyRow;
+    everyRow.rowCases = !outputPath.empty();
+    LoadData(source, columns, data, progress, io.cancel, everyRow);
     LoadedTable labelled;
     if (!targetAbsent && target.missing > 0) {
       labelled.header = data.header;

@@ -195,9 +195,9 @@ int SearchData(const DataSource& source, const ColumnOptions& given, SearchOptio
     holdout.header = table.header;
     holdout.plan = table.plan;
     LoadData(source, columns, holdout, progress, io.cancel, held, table.vars.get());
-    leftOut.weightMissing += holdout.leftOut.weightMissing;
-    leftOut.weightNotPositive += holdout.leftOut.weightNotPositive;
-    leftOut.weightTooLarge += holdout.leftOut.weightTooLarge;
+    LeftOutRows heldOut = holdout.leftOut;
+    heldOut.targetMissing = 0;  // both passes skip the same rows without a target
+    leftOut += heldOut;
   }
   if (!output.quiet) {
     const std::string weights = WeightNote(leftOut);

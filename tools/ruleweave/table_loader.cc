@@ -346,11 +346,12 @@ bool CsvRecordSource::HasNext() {
     if (mError || mCancel.IsCancelled()) return false;
     try {
       while ((mHave = mReader.NextRow())) {
-        if (Take()) {
-          mCaseOfRow.push_back(mCases++);
+        const bool taken = Take();
+        if (mFilter.rowCases) mCaseOfRow.push_back(taken ? mCases : -1);
+        if (taken) {
+          ++mCases;
           break;
         }
-        mCaseOfRow.push_back(-1);
       }
     } catch (const InputError& error) {
       mError = error;
@@ -398,6 +399,11 @@ void LoadData(const DataSource& source, const ColumnOptions& options, LoadedTabl
   if (records.Error()) throw *records.Error();
   if (cancel.IsCancelled() || status.GetErrorCode() == 1) throw Cancelled{};
   if (!data || !status.IsOK()) throw LibraryError("loading " + source.Name() + " failed", status);
+  if (data->GetNumOfCases() != records.Cases()) {
+    // Every record handed over is a usable row; a data set that kept fewer would break the
+    // pairing of rows and cases.
+    throw LibraryError("loading " + source.Name() + " kept fewer rows than were given", status);
+  }
   table.data = std::move(data);
   table.caseOfRow = records.CaseOfRow();
   table.leftOut = records.LeftOut();

@@ -111,6 +111,8 @@ struct LoadFilter {
   // pass asks about the same rows) with the row's target code; false leaves the row out of this
   // data set. Empty: every row.
   std::function<bool(int targetCode)> take;
+  // Keep the case of every row (LoadedTable::caseOfRow), for writing the rows out again.
+  bool rowCases = false;
 };
 
 // Codes one row into a record: continuous values as numbers, categories through the variable's
@@ -145,8 +147,10 @@ class CsvRecordSource : public QXCommon::RecordIterator {
   bool HasNext() override;
   const QXCommon::Record* Next() override;
   const std::optional<InputError>& Error() const { return mError; }
-  // Per data row, in file order: its case index, or -1 for a row left out.
+  // Per data row, in file order: its case index, or -1 for a row left out (kept only with
+  // LoadFilter::rowCases).
   const std::vector<int>& CaseOfRow() const { return mCaseOfRow; }
+  int Cases() const { return mCases; }
   const LeftOutRows& LeftOut() const { return mLeftOut; }
   double WeightedCases() const { return mWeightedCases; }
 
@@ -185,7 +189,7 @@ struct LoadedTable {
   std::unique_ptr<DLVarList> vars;
   std::unique_ptr<DLDataSet> data;
   double loadSeconds = 0;
-  std::vector<int> caseOfRow;  // per data row: its case index, or -1 (left out)
+  std::vector<int> caseOfRow;  // per data row: its case index, or -1 (LoadFilter::rowCases)
   LeftOutRows leftOut;
   double weightedCases = 0;  // summed weights of the cases
 };
