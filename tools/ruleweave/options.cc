@@ -34,6 +34,7 @@ std::string ColumnHelp() {
 
 std::string SearchOptionsHelp() {
   const ProgramDefaults& d = kDefaults;
+  const DLParameters library;  // growth and decay keep the library's defaults
   char text[4096];
   std::snprintf(
       text, sizeof text,
@@ -49,8 +50,8 @@ std::string SearchOptionsHelp() {
       "  --confidence P       confidence of the condition tests (default %g)\n"
       "  --min-group N|P%%     smallest group a condition may select: N cases, or P%% of the\n"
       "                       weighted cases but at least %d (default %g%%)\n"
-      "  --growth F           segment growth factor, > 1 (default 2.0)\n"
-      "  --decay N            group size decay (default 0)\n"
+      "  --growth F           segment growth factor, > 1 (default %.1f)\n"
+      "  --decay N            group size decay (default %d)\n"
       "  --no-missing         conditions may not select missing values\n"
       "  --no-reuse           a rule tests each column at most once\n"
       "  --all-levels         report the lists of every step, not only the final ones\n"
@@ -63,14 +64,15 @@ std::string SearchOptionsHelp() {
       "                       the training base rate are flagged\n"
       "  --seed S             seed of the holdout draw (default %llu)\n"
       "  --models N|all       how many models to print, best first (default %d)\n"
-      "  --model best|K       which model --pmml writes: the best, or the K-th printed\n"
+      "  --model best|K       which model --pmml writes: the best, or the K-th best\n"
       "                       (default best)\n"
       "Models are ranked by the AUC of each model as a ranking: every case is scored with the\n"
       "training rate of the rule that takes it (the remainder's rate when none does), on the\n"
       "holdout rows when there are any, else on the training rows.\n",
       d.listDepth, d.listWidth, d.ruleDepth, d.ruleWidth, d.bins,
       d.binning == DLConst::EqualFrequency ? "frequency" : "width", d.confidence, d.minGroupFloor,
-      100 * d.minGroupShare, static_cast<unsigned long long>(d.seed), d.shownModels);
+      100 * d.minGroupShare, library.GetSegmentGrowthFactor(), library.GetGroupDecay(),
+      static_cast<unsigned long long>(d.seed), d.shownModels);
   return text;
 }
 

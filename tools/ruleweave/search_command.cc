@@ -36,7 +36,8 @@ const char kSearchExamples[] =
     "Examples:\n"
     "  ruleweave search bank.csv --target y --response yes\n"
     "  ruleweave search bank.csv --target y --response yes --ignore id --list-depth 3 \\\n"
-    "      --pmml bank.pmml --format json\n";
+    "      --pmml bank.pmml --format json\n"
+    "  ruleweave search bank.csv --target y --response yes --holdout 0.3 --models all\n";
 
 // First pass over a file: profiles and plans the columns.
 LoadedTable PlanFile(const DataSource& source, const ColumnOptions& columns,
