@@ -103,6 +103,8 @@ void AddHoldout(ModelReport& report, const ModelReport& holdout, DLConst::Search
   report.hasHoldout = true;
   report.holdoutCases = holdout.cases;
   report.holdoutResponses = holdout.responses;
+  report.holdoutListRate = holdout.listRate;
+  report.holdoutRemainderRate = holdout.remainderRate;
   for (std::size_t i = 0; i < report.rows.size() && i < holdout.rows.size(); ++i) {
     RuleRow& row = report.rows[i];
     const RuleRow& h = holdout.rows[i];

@@ -53,14 +53,18 @@ std::string Pad(const std::string& text, std::size_t width, bool right) {
 // The line under a model's title: what its lists take, and the ranking figure.
 std::string SummaryLine(const ModelReport& model) {
   std::string line;
+  auto withHoldout = [&](double rate, double holdout) {
+    return Percent(rate) + (model.hasHoldout ? " (holdout " + Percent(holdout) + ")" : "");
+  };
   if (model.hasSummary) {
-    line += "lists take " + Percent(model.listShare) + " of cases, " +
-            Percent(model.responseShare) + " of responses, rate " + Percent(model.listRate) +
-            "; remainder rate " + Percent(model.remainderRate);
+    line += "lists take " + Percent(model.listShare) + " of cases and " +
+            Percent(model.responseShare) + " of responses; rate " +
+            withHoldout(model.listRate, model.holdoutListRate) + ", remainder " +
+            withHoldout(model.remainderRate, model.holdoutRemainderRate);
   }
   if (model.hasAuc) {
-    line += std::string(line.empty() ? "" : "; ") + "AUC " + Fixed(model.auc, 3) + " (" +
-            (model.aucOnHoldout ? "holdout" : "training") + ")";
+    line += std::string(line.empty() ? "" : "; ") + "AUC " + Fixed(model.auc, 3) + " on " +
+            (model.aucOnHoldout ? "holdout" : "training") + " rows";
   }
   return line;
 }
@@ -204,7 +208,9 @@ void WriteJson(std::ostream& out, const std::vector<ModelReport>& models) {
     }
     if (model.hasHoldout) {
       out << ", \"holdout_cases\": " << Exact(model.holdoutCases, "null")
-          << ", \"holdout_responses\": " << Exact(model.holdoutResponses, "null");
+          << ", \"holdout_responses\": " << Exact(model.holdoutResponses, "null")
+          << ", \"holdout_list_rate\": " << Exact(model.holdoutListRate, "null")
+          << ", \"holdout_remainder_rate\": " << Exact(model.holdoutRemainderRate, "null");
     }
     if (model.hasSummary) {
       out << ", \"list_share\": " << Exact(model.listShare, "null")

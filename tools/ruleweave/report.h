@@ -58,6 +58,8 @@ struct ModelReport {
   bool hasHoldout = false;
   double holdoutCases = 0;
   double holdoutResponses = 0;
+  double holdoutListRate = 0;  // the lists' rate and the remainder's on the holdout rows
+  double holdoutRemainderRate = 0;
   bool hasTrainingRate = false;
   double targetMissingRows = 0;  // rows left out because their target is missing
 };
