@@ -19,11 +19,12 @@ const char kDemoHelp[] =
     "\n"
     "  --write-csv FILE     write the demo table to FILE as well, to try other commands on\n"
     "  --customers N        size of the table (default 4000)\n"
-    "  --pmml FILE, --model K, and the search and output options of `ruleweave search`\n"
+    "  --pmml FILE, and the search and output options of `ruleweave search`\n"
     "\n"
     "Examples:\n"
     "  ruleweave demo\n"
-    "  ruleweave demo --write-csv customers.csv --pmml demo.pmml\n";
+    "  ruleweave demo --write-csv customers.csv --pmml demo.pmml\n"
+    "  ruleweave demo --holdout 0.3 --models all\n";
 
 }  // namespace
 
