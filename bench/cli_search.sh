@@ -18,7 +18,8 @@ nominal=$(seq -s, -f 'n%g' 0 14)
 ordinal=$(seq -s, -f 'o%g' 0 4)
 /usr/bin/time -v "$build/bin/ruleweave" search "$data" --target y --response 1 \
   --nominal "$nominal" --ordinal "$ordinal" --list-depth 5 --list-width 5 --rule-depth 3 \
-  --rule-width 5 --bins 100 --binning width --quiet --timings --format csv \
+  --rule-width 5 --bins 100 --binning width --confidence 0.95 --min-group 1 --models all \
+  --quiet --timings --format csv \
   >"${TMPDIR:-/tmp}/ruleweave_cli_bench_result.csv" 2>"${TMPDIR:-/tmp}/ruleweave_cli_bench.err"
 grep -E '^(timings|memory):|Maximum resident|Elapsed \(wall' "${TMPDIR:-/tmp}/ruleweave_cli_bench.err"
 echo "models: $(cut -d, -f1 "${TMPDIR:-/tmp}/ruleweave_cli_bench_result.csv" | sort -u | grep -vc model)"

@@ -91,9 +91,9 @@ phase == 2 {
   n = splitcsv($0, f)
   for (k = 1; k <= ncols; k++) val[header[k]] = f[k]
   want = "remainder"; slot = 0
-  for (r = 1; r <= nrules; r++) if (rulematches(r)) { want = "1." ids[r]; slot = r; break }
-  if (f[n - 1] != want) {
-    print "row " FNR ": the program says " f[n - 1] ", the rules say " want > "/dev/stderr"
+  for (r = 1; r <= nrules; r++) if (rulematches(r)) { want = "R1." ids[r]; slot = r; break }
+  if (f[n - 2] != want) {
+    print "row " FNR ": the program says " f[n - 2] ", the rules say " want > "/dev/stderr"
     bad = 1
   }
   got[slot]++

@@ -28,6 +28,36 @@ std::string ErrorOf(const std::string& text, const ColumnOptions& options) {
   return "no error";
 }
 
+TEST(PlanTable, FewWholeNumbersAreOrderedCategoriesAscending) {
+  const struct {
+    const char* values;  // the column's values, one per row
+    int fewValues;
+    ColumnKind kind;
+  } cases[] = {
+      {"3 1 2 3 1", 10, ColumnKind::kOrdinalNumeric},
+      {"3 1 2 3 1", 3, ColumnKind::kOrdinalNumeric},     // as many values as bins
+      {"3 1 2 4 1", 3, ColumnKind::kContinuous},         // one more
+      {"1 1.0 2 ? 2", 10, ColumnKind::kOrdinalNumeric},  // 1 and 1.0 are one value
+      {"1 1.5 2 2 1", 10, ColumnKind::kContinuous},      // not whole
+      {"7 7 7 ? 7", 10, ColumnKind::kContinuous},        // one value: set aside as before
+  };
+  for (const auto& c : cases) {
+    std::string text = "g\n";
+    std::istringstream values(c.values);
+    for (std::string v; values >> v;) text += v + "\n";
+    ColumnOptions options;
+    options.fewValues = c.fewValues;
+    const TablePlan plan = Plan(text, options);
+    EXPECT_EQ(plan.columns[0].kind, c.kind) << c.values << " with " << c.fewValues;
+  }
+  ColumnOptions options;
+  const ColumnPlan grade = Plan("grade\n3\n1\n2\n3\n", options).columns[0];
+  EXPECT_EQ(grade.numericCategories, (std::vector<double>{1, 2, 3}));
+  EXPECT_EQ(grade.categoryCounts, (std::vector<std::int64_t>{1, 1, 2}));
+  options.continuous = {"grade"};
+  EXPECT_EQ(Plan("grade\n3\n1\n2\n3\n", options).columns[0].kind, ColumnKind::kContinuous);
+}
+
 TEST(PlanTable, UnlistedColumnsAreContinuousWhenAllNumbersElseNominalStrings) {
   ColumnOptions options;
   options.target = "y";

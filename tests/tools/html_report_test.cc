@@ -1,4 +1,5 @@
-// Tests of the HTML report's text: escaping, and holdout columns only when the rows carry them.
+// Tests of the HTML report's text: escaping, and holdout columns (weak rules marked) only when
+// the rows carry them.
 // The page as a browser draws it is checked by html_report_check.sh.
 #include "html_report.h"
 
@@ -55,8 +56,9 @@ TEST(HtmlReport, HoldoutColumnsAppearWhenTheRowsCarryThem) {
   ModelReport m = OneRule();
   EXPECT_EQ(Page(m).find("holdout rate"), std::string::npos);
   m.holdout = HoldoutFigures{50, 10, 0.2, 0, 0, 1};
-  m.rows[0].holdout = HoldoutFigures{10, 6, 0.6, 0.3, 0.85, 3};
+  m.rows[0].holdout = HoldoutFigures{10, 6, 0.6, 0.3, 0.85, 3, /*weak=*/true};
   const std::string page = Page(m);
+  EXPECT_NE(page.find("<td class=\"holdout\">[30.0%, 85.0%] !</td>"), std::string::npos);
   EXPECT_NE(page.find("<th class=\"holdout\">holdout rate</th>"), std::string::npos);
   EXPECT_NE(page.find("<td class=\"holdout\">60.00%</td>"), std::string::npos);
   EXPECT_NE(page.find("class=\"model-holdout\""), std::string::npos);  // its gains line

@@ -56,5 +56,28 @@ TEST(ParseArgs, RefusesUnknownAmbiguousAndIncompleteOptions) {
   }
 }
 
+TEST(MinGroup, ReadsACountOrAShareThatNeverGoesBelowTheFloor) {
+  const int floor = kDefaults.minGroupFloor;
+  const struct {
+    const char* text;
+    double weightedCases;
+    int cases;
+  } cases[] = {
+      {"25", 1000, 25},            // a count is taken as given
+      {"1", 1000, 1},              // ... even below the floor
+      {"5%", 1000, 50},            // a share of the weighted cases
+      {"2.5%", 1001, 26},          // rounded up
+      {"5%", 100, floor},          // never below the floor
+      {"100%", 1e12, 1000000000},  // capped at what the library takes
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ParseMinGroup(c.text).Resolve(c.weightedCases), c.cases) << c.text;
+  }
+  for (const char* bad : {"0", "0%", "-5%", "101%", "%", "x%", "1.5"}) {
+    EXPECT_THROW(ParseMinGroup(bad), UsageError) << bad;
+  }
+  EXPECT_EQ(SearchOptions().minGroup.Resolve(1000), 50) << "the default is a share";
+}
+
 }  // namespace
 }  // namespace ruleweave_cli

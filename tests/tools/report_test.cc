@@ -87,6 +87,46 @@ TEST(WriteReports, TableWrapsConditionsIntoTheWidth) {
             "   -     remainder             352    44   12.50%    [7.0%, 19.0%]  0.50\n");
 }
 
+// Holdout figures get columns of their own where the width leaves the conditions room (no
+// limit here), else a line "ho" under each rule in the training figures' columns; either way a
+// weak rule is flagged "!" with a legend, and no line runs past the width.
+TEST(WriteReports, TableShowsHoldoutFiguresInColumnsOrUnderEachRule) {
+  ModelReport m = Example();
+  m.holdout = HoldoutFigures{200, 50, 0.25, NAN, NAN, NAN};
+  m.rows[0].holdout = HoldoutFigures{20, 4, 0.2, 0.06, 0.44, 0.8, /*weak=*/true};
+  m.rows[1].holdout = HoldoutFigures{180, 46, 0.256, 0.19, 0.32, 1.02};
+  const struct {
+    std::size_t width;
+    const char* heads;    // the start of the column heads' line
+    std::size_t after;    // rule 1's holdout figures: this many lines under the heads
+    const char* holdout;  // the start of that line
+  } cases[] = {
+      {0, "   rule  conditions                         cover", 1, "   1     region = north and"},
+      {100, "   rule  conditions", 2, "   ho      income > 14244"},
+  };
+  for (const auto& c : cases) {
+    const std::string written = Write(OutputFormat::kTable, m, c.width);
+    EXPECT_NE(written.find("holdout 200 cases,"), std::string::npos) << written;
+    std::istringstream lines(written);
+    std::vector<std::string> text;
+    std::size_t heads = 0;
+    for (std::string line; std::getline(lines, line);) {
+      if (c.width > 0) {
+        EXPECT_LE(line.size(), c.width) << line;
+      }
+      if (line.rfind("   rule", 0) == 0) heads = text.size();
+      text.push_back(line);
+    }
+    ASSERT_GT(text.size(), heads + c.after) << written;
+    EXPECT_EQ(text[heads].rfind(c.heads, 0), 0u) << written;
+    const std::string& held = text[heads + c.after];
+    EXPECT_EQ(held.rfind(c.holdout, 0), 0u) << written;
+    EXPECT_NE(held.find("20.00%"), std::string::npos) << written;
+    EXPECT_EQ(held.back(), '!') << written;
+    EXPECT_EQ(text.back(), "  ! the rule's holdout interval does not clear the base rate");
+  }
+}
+
 TEST(WrapConditions, BreaksBetweenConditionsThenInsideSetsThenAnywhere) {
   struct Case {
     std::vector<std::string> conditions;

@@ -69,6 +69,26 @@ TEST(BuildVarList, OneVariablePerColumnInFileOrder) {
   EXPECT_EQ(region->EncodeConst("a"), 1);
 }
 
+TEST(JudgeWeight, TakesWhatTheDataSetStoresAfterRounding) {
+  DLVarList vars;
+  vars.AddFreqWeightVar("w", "", IDLVar::kRound);
+  const MissingTokens missing;
+  const struct {
+    const char* field;
+    WeightVerdict verdict;
+  } cases[] = {
+      {"1", WeightVerdict::kUsable},          {"0.5", WeightVerdict::kUsable},
+      {"0.49", WeightVerdict::kNotPositive},  {"-5", WeightVerdict::kNotPositive},
+      {"?", WeightVerdict::kMissing},         {"", WeightVerdict::kMissing},
+      {"2147483647", WeightVerdict::kUsable}, {"2147483647.5", WeightVerdict::kTooLarge},
+      {"1e32", WeightVerdict::kTooLarge},     {"1e300", WeightVerdict::kTooLarge},
+  };
+  for (const auto& c : cases) {
+    double rounded = 0;
+    EXPECT_EQ(JudgeWeight(c.field, missing, *vars.GetVarAt(0), rounded), c.verdict) << c.field;
+  }
+}
+
 TEST(LoadData, CodesEveryRowAndDropsRowsWithoutAUsableWeight) {
   ColumnOptions options;
   options.target = "y";

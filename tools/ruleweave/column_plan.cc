@@ -278,6 +278,18 @@ bool NeedsLargeCategories(const ColumnPlan& plan) {
 
 }  // namespace
 
+bool HasFewValues(const ColumnProfile& p, int fewValues) {
+  if (!p.allNumeric || !p.allIntegral || p.capped || p.present == 0) return false;
+  std::set<double> distinct;
+  for (const std::string& text : p.texts) {
+    double v = 0;
+    if (!ParseNumber(text, v)) return false;
+    distinct.insert(v);
+    if (distinct.size() > static_cast<std::size_t>(fewValues)) return false;
+  }
+  return distinct.size() >= 2;
+}
+
 TablePlan PlanTable(const std::vector<ColumnProfile>& profiles, const ColumnOptions& options,
                     const std::string& fileName) {
   TablePlan table;
@@ -305,6 +317,10 @@ TablePlan PlanTable(const std::vector<ColumnProfile>& profiles, const ColumnOpti
       plan.role = isTarget ? ColumnRole::kTarget : ColumnRole::kPredictor;
       FillCategories(p, options, fileName, plan);
       if (isTarget) table.targetIndex = static_cast<int>(i);
+    } else if (!listedContinuous && HasFewValues(p, options.fewValues)) {
+      plan.kind = ColumnKind::kOrdinalNumeric;
+      plan.role = ColumnRole::kPredictor;
+      FillCategories(p, options, fileName, plan);
     } else if (listedContinuous || p.allNumeric) {
       if (!p.allNumeric) throw NotNumeric(fileName, p, "continuous ", ", which is not a number");
       plan.kind = ColumnKind::kContinuous;
@@ -397,6 +413,36 @@ TablePlan PlanForModel(const std::vector<PmmlField>& fields,
     table.columns.push_back(std::move(plan));
   }
   return table;
+}
+
+void AddAbsentTarget(const std::vector<PmmlField>& fields, TablePlan& table) {
+  for (const PmmlField& field : fields) {
+    if (!field.predicted) continue;
+    ColumnPlan plan;
+    plan.name = field.name;
+    plan.role = ColumnRole::kTarget;
+    plan.absent = true;
+    plan.missing = table.rows;
+    const bool numeric = field.dataType != "string";
+    const bool ordinal = field.optype == "ordinal";
+    if (numeric) {
+      plan.kind = ordinal ? ColumnKind::kOrdinalNumeric : ColumnKind::kNominalNumeric;
+      plan.integral = field.dataType == "integer";
+      for (const std::string& v : field.values) {
+        double number = 0;
+        if (ParseNumber(v, number)) plan.numericCategories.push_back(number);
+      }
+      plan.numCategories = plan.numericCategories.size();
+    } else {
+      plan.kind = ordinal ? ColumnKind::kOrdinalString : ColumnKind::kNominalString;
+      plan.stringCategories = field.values;
+      plan.numCategories = plan.stringCategories.size();
+    }
+    if (NeedsLargeCategories(plan)) table.largeCategories = true;
+    table.targetIndex = static_cast<int>(table.columns.size());
+    table.columns.push_back(std::move(plan));
+    return;
+  }
 }
 
 }  // namespace ruleweave_cli

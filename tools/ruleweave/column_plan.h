@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "csv_reader.h"
+#include "defaults.h"
 #include "pmml_fields.h"
 
 namespace ruleweave_cli {
@@ -37,6 +38,10 @@ struct ColumnOptions {
   std::string weight;
   std::string target;
   std::map<std::string, std::vector<std::string>> levels;  // ordinal column -> its order
+  // An unlisted column of whole numbers with 2 to this many distinct values is read as ordered
+  // numeric categories (a grade, a count of children): rules then name its values instead of
+  // cutting between them, and equal-frequency binning never meets a column it cannot split.
+  int fewValues = kDefaults.bins;
 };
 
 // Statistics of one column gathered in one pass over the file.
@@ -90,6 +95,9 @@ struct ColumnPlan {
   double max = 0;
   std::int64_t missing = 0;
   std::int64_t present = 0;
+  // A column the file lacks (the target of a model scored on rows without it): every row holds
+  // a missing value. Such columns come after the file's own.
+  bool absent = false;
 };
 
 struct TablePlan {
@@ -115,6 +123,10 @@ std::vector<ColumnProfile> ProfileColumns(CsvReader& reader, const ColumnOptions
 // only (the target may also be listed as ordinal). Throws UsageError.
 void CheckColumnOptions(const std::vector<std::string>& header, const ColumnOptions& options);
 
+// Whether the unlisted numeric column of `p` is read as ordered categories: whole numbers with
+// 2 to `fewValues` distinct values (texts of the same number count once), all of them kept.
+bool HasFewValues(const ColumnProfile& p, int fewValues);
+
 // Decides kind, role and categories of every column from the profiles. Throws UsageError for a
 // column option that does not fit the data (a continuous or weight column holding text, a
 // continuous target, --levels that miss a value) naming the file, line and column.
@@ -129,6 +141,10 @@ TablePlan PlanTable(const std::vector<ColumnProfile>& profiles, const ColumnOpti
 TablePlan PlanForModel(const std::vector<PmmlField>& fields,
                        const std::vector<ColumnProfile>& profiles, const ColumnOptions& options,
                        const std::string& fileName, const std::string& modelName);
+
+// Adds the predicted field of `fields` to `table` as an absent target column (see ColumnPlan),
+// with the model's categories; does nothing when the model predicts no field.
+void AddAbsentTarget(const std::vector<PmmlField>& fields, TablePlan& table);
 
 // Kind names as shown by describe ("continuous", "nominal string", ...).
 const char* KindName(ColumnKind kind);

@@ -15,16 +15,16 @@ const char kDemoHelp[] =
     "Searches a built-in table of 4000 customers of a mail campaign (generated the same way\n"
     "every time) for the groups that responded best, and prints the result. It runs\n"
     "  ruleweave search demo.csv --target responded --response yes --ignore customer_id \\\n"
-    "      --ordinal education --levels 'education=basic|secondary|higher' --bins 10 \\\n"
-    "      --min-group 100\n"
+    "      --ordinal education --levels 'education=basic|secondary|higher'\n"
     "\n"
     "  --write-csv FILE     write the demo table to FILE as well, to try other commands on\n"
     "  --customers N        size of the table (default 4000)\n"
-    "  --pmml FILE, --model K, and the search and output options of `ruleweave search`\n"
+    "  --pmml FILE, and the search and output options of `ruleweave search`\n"
     "\n"
     "Examples:\n"
     "  ruleweave demo\n"
-    "  ruleweave demo --write-csv customers.csv --pmml demo.pmml\n";
+    "  ruleweave demo --write-csv customers.csv --pmml demo.pmml\n"
+    "  ruleweave demo --holdout 0.3 --models all\n";
 
 }  // namespace
 
@@ -32,10 +32,6 @@ int RunDemo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             const RunContext& context) {
   return RunCommand("demo", out, err, context, [&](CommandIo& io) -> int {
     SearchOptions search;
-    // The demo's own defaults, which the user's options override: coarser bins and a smallest
-    // group of 100 customers keep the rules readable.
-    search.params.SetNumOfBins(10);
-    search.params.SetMinGroupSize(100);
     OutputOptions output;
     std::string csvPath;
     int customers = 4000;
@@ -51,7 +47,7 @@ int RunDemo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
                   "demo");
     if (parsed.help) {
       io.out << kDemoHelp << '\n'
-             << kSearchOptionsHelp << '\n'
+             << SearchOptionsHelp() << '\n'
              << kOutputHelp << kModelOutputHelp << kTimingsHelp;
       return kExitOk;
     }
@@ -72,7 +68,7 @@ int RunDemo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
       io.out << "Demo: " << customers
              << " customers of a mail campaign; which groups responded best?\n"
              << "(ruleweave search demo.csv --target responded --response yes --ignore "
-                "customer_id --ordinal education --bins 10 --min-group 100)\n\n";
+                "customer_id --ordinal education)\n\n";
     }
     return SearchData(DataSource::Text("demo.csv", std::move(text)), columns, search, output, io);
   });

@@ -103,7 +103,7 @@ int RunDescribe(const std::vector<std::string>& args, std::ostream& out, std::os
                                                 }}}}),
                                         "describe");
     if (parsed.help) {
-      io.out << kDescribeHelp << kColumnHelp << '\n' << kOutputHelp << kDescribeExamples;
+      io.out << kDescribeHelp << ColumnHelp() << '\n' << kOutputHelp << kDescribeExamples;
       return kExitOk;
     }
     if (parsed.positional.size() != 1) {

@@ -253,7 +253,8 @@ void RulesTable(std::ostream& out, const ModelReport& model, bool holdout) {
       if (row.holdout) {
         const HoldoutFigures& h = *row.holdout;
         out << Cell(Count(h.coverage), "holdout") << Cell(Count(h.responses), "holdout")
-            << Cell(Percent(h.rate), "holdout") << Cell(Interval(h.lower, h.upper), "holdout")
+            << Cell(Percent(h.rate), "holdout")
+            << Cell(Interval(h.lower, h.upper) + (h.weak ? " !" : ""), "holdout")
             << Cell(Lift(h.lift), "holdout");
       } else {
         for (int i = 0; i < 5; ++i) out << Cell("", "holdout");
@@ -346,7 +347,10 @@ void WriteHtmlReport(std::ostream& out, const DataSummary& data, const ModelRepo
   out << "<h2>Rules</h2>\n<p class=\"note\">Each case is taken by the first rule whose "
          "conditions it meets; the remainder holds the cases no rule takes. Lift is a rule's "
          "rate over the base rate.";
-  if (holdout) out << " Holdout columns measure the same rules on the holdout sample.";
+  if (holdout) {
+    out << " Holdout columns measure the same rules on the holdout sample; a ! marks a rule whose "
+           "holdout interval does not clear the base rate.";
+  }
   out << "</p>\n";
   RulesTable(out, model, holdout);
 

@@ -1,41 +1,80 @@
 // Parsing a command's arguments, and the options of each family with their help texts.
 #include "options.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
 namespace ruleweave_cli {
 
-const char kColumnHelp[] =
-    "Reading the file:\n"
-    "  --delimiter C        field delimiter (default ','; 'tab' for a tab)\n"
-    "  --na TOKEN           another text that means a missing value (repeatable; empty\n"
-    "                       fields and '?' are always missing)\n"
-    "  --continuous A,B     read these columns as numbers\n"
-    "  --nominal A,B        read these columns as unordered categories\n"
-    "  --ordinal A,B        read these columns as ordered categories\n"
-    "  --levels COL=a|b|c   the order of an ordinal column's categories (repeatable)\n"
-    "  --ignore A,B         leave these columns out\n"
-    "  --weight COL         a frequency weight per row (rounded; 0 or less drops the row)\n"
-    "Unlisted columns are continuous when every value is a number, else nominal.\n";
+std::string ColumnHelp() {
+  char text[2048];
+  std::snprintf(
+      text, sizeof text,
+      "Reading the file:\n"
+      "  --delimiter C        field delimiter (default ','; 'tab' for a tab)\n"
+      "  --na TOKEN           another text that means a missing value (repeatable; empty\n"
+      "                       fields and '?' are always missing)\n"
+      "  --continuous A,B     read these columns as numbers\n"
+      "  --nominal A,B        read these columns as unordered categories\n"
+      "  --ordinal A,B        read these columns as ordered categories\n"
+      "  --levels COL=a|b|c   the order of an ordinal column's categories (repeatable)\n"
+      "  --ignore A,B         leave these columns out\n"
+      "  --weight COL         a frequency weight per row, rounded to a whole number; rows whose\n"
+      "                       weight is missing, 0 or less, or 2^31 or more are left out\n"
+      "Unlisted columns are continuous when every value is a number, else nominal; a column\n"
+      "of whole numbers with at most as many distinct values as bins (--bins, default %d)\n"
+      "is read as ordered categories.\n",
+      kDefaults.bins);
+  return text;
+}
 
-const char kSearchOptionsHelp[] =
-    "Search:\n"
-    "  --list-depth N       rules per list (default 5)\n"
-    "  --list-width N       lists kept at each step (default 5)\n"
-    "  --rule-depth N       conditions per rule (default 3)\n"
-    "  --rule-width N       rules kept at each step (default 5)\n"
-    "  --bins N             bins per continuous column (default 100)\n"
-    "  --binning width|frequency   equal-width or equal-frequency bins (default width)\n"
-    "  --confidence P       confidence of the condition tests (default 0.95)\n"
-    "  --min-group N        smallest group a condition may select (default 1)\n"
-    "  --growth F           segment growth factor, > 1 (default 2.0)\n"
-    "  --decay N            group size decay (default 0)\n"
-    "  --no-missing         conditions may not select missing values\n"
-    "  --no-reuse           a rule tests each column at most once\n"
-    "  --all-levels         report the lists of every step, not only the final ones\n"
-    "  --down               look for low rates instead of high ones\n";
+std::string SearchOptionsHelp() {
+  const ProgramDefaults& d = kDefaults;
+  const DLParameters library;  // growth and decay keep the library's defaults
+  char text[4096];
+  std::snprintf(
+      text, sizeof text,
+      "Search:\n"
+      "  --list-depth N       rules per list (default %d)\n"
+      "  --list-width N       lists kept at each step (default %d)\n"
+      "  --rule-depth N       conditions per rule (default %d)\n"
+      "  --rule-width N       rules kept at each step (default %d)\n"
+      "  --bins N             bins per continuous column (default %d); a column of whole\n"
+      "                       numbers with at most N distinct values is read as ordered\n"
+      "                       categories instead\n"
+      "  --binning width|frequency   equal-width or equal-frequency bins (default %s)\n"
+      "  --confidence P       confidence of the condition tests (default %g)\n"
+      "  --min-group N|P%%     smallest group a condition may select: N cases, or P%% of the\n"
+      "                       weighted cases but at least %d (default %g%%)\n"
+      "  --growth F           segment growth factor, > 1 (default %.1f)\n"
+      "  --decay N            group size decay (default %d)\n"
+      "  --no-missing         conditions may not select missing values\n"
+      "  --no-reuse           a rule tests each column at most once\n"
+      "  --all-levels         report the lists of every step, not only the final ones\n"
+      "  --down               look for low rates instead of high ones\n"
+      "\n"
+      "Checking and choosing models:\n"
+      "  --holdout P          keep a share P (0 < P < 1) of the rows out of the search,\n"
+      "                       drawn at random within each target value, and measure every\n"
+      "                       rule on them too; rules whose holdout interval does not clear\n"
+      "                       the training base rate are flagged\n"
+      "  --seed S             seed of the holdout draw (default %llu)\n"
+      "  --models N|all       how many models to print, best first (default %d)\n"
+      "  --model best|K       which model --pmml writes: the best, or the K-th best\n"
+      "                       (default best)\n"
+      "Models are ranked by the AUC of each model as a ranking: every case is scored with the\n"
+      "training rate of the rule that takes it (the remainder's rate when none does), on the\n"
+      "holdout rows when there are any, else on the training rows.\n",
+      d.listDepth, d.listWidth, d.ruleDepth, d.ruleWidth, d.bins,
+      d.binning == DLConst::EqualFrequency ? "frequency" : "width", d.confidence, d.minGroupFloor,
+      100 * d.minGroupShare, library.GetSegmentGrowthFactor(), library.GetGroupDecay(),
+      static_cast<unsigned long long>(d.seed), d.shownModels);
+  return text;
+}
 
 const char kOutputHelp[] =
     "Output:\n"
@@ -229,11 +268,36 @@ OptionTable ColumnOptionTable(ColumnOptions& c) {
 }
 
 SearchOptions::SearchOptions() {
-  // The program's defaults; the library's own are one list level and one condition per rule.
-  params.SetListDepth(5);
-  params.SetListWidth(5);
-  params.SetRuleDepth(3);
-  params.SetRuleWidth(5);
+  params.SetListDepth(kDefaults.listDepth);
+  params.SetListWidth(kDefaults.listWidth);
+  params.SetRuleDepth(kDefaults.ruleDepth);
+  params.SetRuleWidth(kDefaults.ruleWidth);
+  params.SetNumOfBins(kDefaults.bins);
+  params.SetBinningType(kDefaults.binning);
+  params.SetConfLevel(kDefaults.confidence);
+}
+
+int MinGroup::Resolve(double weightedCases) const {
+  if (!isShare) return count;
+  const double cases = std::ceil(share * weightedCases);
+  return cases < kDefaults.minGroupFloor ? kDefaults.minGroupFloor
+                                         : static_cast<int>(std::min(cases, 1e9));
+}
+
+MinGroup ParseMinGroup(const std::string& text) {
+  MinGroup group;
+  if (!text.empty() && text.back() == '%') {
+    double percent = 0;
+    if (!ParseNumber(text.substr(0, text.size() - 1), percent) || !(percent > 0) || percent > 100) {
+      throw UsageError("--min-group: expected a share above 0% and at most 100%, got \"" + text +
+                       "\"");
+    }
+    group.share = percent / 100;
+    return group;
+  }
+  group.isShare = false;
+  group.count = WholeNumber("min-group", text, 1);
+  return group;
 }
 
 OptionTable SearchOptionTable(SearchOptions& s) {
@@ -266,7 +330,7 @@ OptionTable SearchOptionTable(SearchOptions& s) {
                                  "\"");
               }
             }),
-      Whole("min-group", 1, [&p](int n) { p.SetMinGroupSize(n); }),
+      Value("min-group", [&s](const std::string& value) { s.minGroup = ParseMinGroup(value); }),
       Value("growth",
             [&p](const std::string& value) {
               if (!p.SetSegmentGrowthFactor(RealNumber("growth", value))) {
@@ -280,7 +344,34 @@ OptionTable SearchOptionTable(SearchOptions& s) {
       Switch("all-levels", [&p] { p.SetFinalResultsOnly(false); }),
       Switch("down", [&p] { p.SetSearchDirection(DLConst::Down); }),
       Value("pmml", [&s](const std::string& value) { s.pmmlPath = value; }),
-      Whole("model", 1, [&s](int n) { s.modelIndex = n; }),
+      Value("model",
+            [&s](const std::string& value) {
+              s.modelIndex = value == "best" ? 0 : WholeNumber("model", value, 1);
+            }),
+      Value("models",
+            [&s](const std::string& value) {
+              s.shownModels = value == "all" ? 0 : WholeNumber("models", value, 1);
+            }),
+      Value("holdout",
+            [&s](const std::string& value) {
+              const double share = RealNumber("holdout", value);
+              if (!(share > 0 && share < 1)) {
+                throw UsageError("--holdout: expected a share between 0 and 1, got \"" + value +
+                                 "\"");
+              }
+              s.holdout = share;
+            }),
+      Value("seed",
+            [&s](const std::string& value) {
+              char* end = nullptr;
+              errno = 0;
+              const unsigned long long seed = std::strtoull(value.c_str(), &end, 10);
+              if (errno != 0 || value.empty() || value[0] == '-' || *end != '\0') {
+                throw UsageError("--seed: expected a whole number of at least 0, got \"" + value +
+                                 "\"");
+              }
+              s.seed = seed;
+            }),
   };
 }
 

@@ -4,6 +4,7 @@
 #ifndef RULEWEAVE_TOOLS_OPTIONS_H_
 #define RULEWEAVE_TOOLS_OPTIONS_H_
 
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -12,6 +13,7 @@
 #include <ruleweave/ruleweave.h>
 
 #include "column_plan.h"
+#include "defaults.h"
 #include "report.h"
 
 namespace ruleweave_cli {
@@ -59,14 +61,31 @@ struct OutputOptions {
   std::string reportPath;       // --report: the chosen model as an HTML page
 };
 
-// What to search for and with which parameters, and which model to save.
+// The smallest group a condition may select: a number of cases, or a share of the weighted
+// cases that never goes below the floor.
+struct MinGroup {
+  bool isShare = true;
+  double share = kDefaults.minGroupShare;
+  int count = 0;
+  // The number of cases for a table of `weightedCases` cases.
+  int Resolve(double weightedCases) const;
+};
+
+// Reads "N" (a whole number of at least 1) or "P%" (0 < P <= 100). Throws UsageError.
+MinGroup ParseMinGroup(const std::string& text);
+
+// What to search for and with which parameters, and which models to show and save.
 struct SearchOptions {
-  SearchOptions();  // sets the program's defaults (see kSearchOptionsHelp)
+  SearchOptions();  // sets the program's defaults (kDefaults)
   DLParameters params;
+  MinGroup minGroup;
   std::string response;
   bool haveResponse = false;
   std::string pmmlPath;
-  int modelIndex = 1;  // from 1
+  int modelIndex = 0;                       // the K-th model shown, from 1; 0: the best one
+  int shownModels = kDefaults.shownModels;  // 0: all
+  double holdout = 0;                       // share of the rows kept out of the search; 0: none
+  std::uint64_t seed = kDefaults.seed;
 };
 
 // --delimiter --na --continuous --nominal --ordinal --levels --ignore --weight --target
@@ -84,8 +103,8 @@ OptionTable TimingsOptionTable(OutputOptions& output);
 int WholeNumber(const std::string& option, const std::string& text, long min);
 
 // Help texts of the option families, for the commands' --help.
-extern const char kColumnHelp[];
-extern const char kSearchOptionsHelp[];
+std::string ColumnHelp();
+std::string SearchOptionsHelp();
 extern const char kOutputHelp[];
 extern const char kModelOutputHelp[];
 extern const char kTimingsHelp[];

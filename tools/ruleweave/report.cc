@@ -34,7 +34,7 @@ std::string Fixed(double value, int decimals) {
 }
 
 // Counts print as integers when they are whole (weights are rounded, so they usually are).
-std::string Count(double value) { return FormatShort(value, 15); }
+std::string Count(double value) { return std::isnan(value) ? "-" : FormatShort(value, 15); }
 
 // A number for CSV/JSON: full precision, empty / null when it does not exist.
 std::string Exact(double value, const char* none) {
@@ -118,20 +118,111 @@ std::vector<std::string> SplitAtBlanks(const std::string& text, bool setsOnly) {
 // runs over rather than becoming a column of fragments.
 constexpr std::size_t kMinConditionWidth = 16;
 
+// The line under a model's title: what its lists take, and the ranking figure.
+std::string SummaryLine(const ModelReport& model) {
+  std::string line;
+  auto withHoldout = [&](double rate, double holdout) {
+    return Percent(rate) + (model.holdout ? " (holdout " + Percent(holdout) + ")" : "");
+  };
+  if (model.hasSummary) {
+    line += "lists take " + Percent(model.listShare) + " of cases and " +
+            Percent(model.responseShare) + " of responses; rate " +
+            withHoldout(model.listRate, model.holdoutListRate) + ", remainder " +
+            withHoldout(model.remainderRate, model.holdoutRemainderRate);
+  }
+  if (model.hasAuc) {
+    line += std::string(line.empty() ? "" : "; ") + "AUC " + Fixed(model.auc, 3) + " on " +
+            (model.aucOnHoldout ? "holdout" : "training") + " rows";
+  }
+  return line;
+}
+
+// The figure cells of a table: the heads, then per row one line of cells or, in the compact
+// layout, two (the holdout figures on a line of their own, in the training figures' columns).
+struct TableCells {
+  std::vector<std::string> heads;
+  std::vector<std::vector<std::vector<std::string>>> rows;
+};
+
+TableCells FigureCells(const ModelReport& model, bool compact) {
+  TableCells t;
+  t.heads = {"rule",         "conditions", "cover",     "resp",    "rate",
+             "95% interval", "lift",       "cum.cover", "cum.rate"};
+  if (model.hasTrainingRate) t.heads.push_back("train.rate");
+  const bool holdout = model.holdout.has_value();
+  if (holdout && !compact) {
+    for (const char* head : {"ho.cover", "ho.rate", "ho.interval"}) t.heads.push_back(head);
+  }
+  if (holdout) t.heads.push_back("");  // the weak-rule flag
+  for (const RuleRow& row : model.rows) {
+    std::vector<std::string> line = {row.id,
+                                     "",
+                                     Count(row.coverage),
+                                     Count(row.responses),
+                                     Percent(row.rate),
+                                     Interval(row.lower, row.upper),
+                                     Fixed(row.lift, 2),
+                                     row.remainder ? "" : Count(row.cumulativeCoverage),
+                                     row.remainder ? "" : Percent(row.cumulativeRate)};
+    if (model.hasTrainingRate) line.push_back(Percent(row.trainingRate));
+    const HoldoutFigures h = row.holdout.value_or(HoldoutFigures{
+        std::nan(""), std::nan(""), std::nan(""), std::nan(""), std::nan(""), std::nan(""), false});
+    if (holdout && !compact) {
+      line.push_back(Count(h.coverage));
+      line.push_back(Percent(h.rate));
+      line.push_back(Interval(h.lower, h.upper));
+    }
+    if (holdout) line.push_back(h.weak ? "!" : "");
+    t.rows.push_back({line});
+    if (holdout && compact) {
+      std::vector<std::string> held(t.heads.size());
+      held[0] = "ho";
+      held[2] = Count(h.coverage);
+      held[3] = Count(h.responses);
+      held[4] = Percent(h.rate);
+      held[5] = Interval(h.lower, h.upper);
+      held[6] = Fixed(h.lift, 2);
+      held.back() = line.back();
+      t.rows.back().front().back().clear();  // the flag goes on the holdout line
+      t.rows.back().push_back(std::move(held));
+    }
+  }
+  return t;
+}
+
+// The widths of the figure columns (the conditions column counted as empty), and the
+// characters they take with their gaps and the leading space.
+std::vector<std::size_t> FigureWidths(const TableCells& t, std::size_t& others) {
+  std::vector<std::size_t> widths(t.heads.size(), 0);
+  auto measure = [&](const std::vector<std::string>& line) {
+    for (std::size_t c = 0; c < line.size(); ++c) widths[c] = std::max(widths[c], Chars(line[c]));
+  };
+  measure(t.heads);
+  for (const auto& lines : t.rows) {
+    for (const auto& line : lines) measure(line);
+  }
+  widths[1] = 0;
+  others = 1;
+  for (std::size_t c = 0; c < widths.size(); ++c) others += 2 + widths[c];
+  return widths;
+}
+
 void WriteTable(std::ostream& out, const std::vector<ModelReport>& models, std::size_t width) {
-  static const char* const kHeads[] = {"rule",         "conditions", "cover",     "resp",    "rate",
-                                       "95% interval", "lift",       "cum.cover", "cum.rate"};
-  constexpr std::size_t kColumns = sizeof kHeads / sizeof kHeads[0];
   constexpr std::size_t kConditions = 1;
   for (std::size_t m = 0; m < models.size(); ++m) {
     const ModelReport& model = models[m];
     if (m > 0) out << '\n';
     // The title breaks between its parts when it is wider than the table may be.
-    const std::vector<std::string> title = {"Model " + std::to_string(model.number) + ": target " +
-                                                model.target + " = " + model.response + ",",
-                                            Count(model.cases) + " cases,",
-                                            Count(model.responses) + " responses,",
-                                            "base rate " + Percent(model.baseRate)};
+    std::vector<std::string> title = {"Model " + std::to_string(model.number) + ": target " +
+                                          model.target + " = " + model.response + ",",
+                                      Count(model.cases) + " cases,",
+                                      Count(model.responses) + " responses,",
+                                      "base rate " + Percent(model.baseRate)};
+    if (model.holdout) {
+      title.back() += ";";
+      title.push_back("holdout " + Count(model.holdout->coverage) + " cases,");
+      title.push_back(Count(model.holdout->responses) + " responses");
+    }
     std::string heading;
     for (const std::string& part : title) {
       if (heading.empty()) {
@@ -144,25 +235,45 @@ void WriteTable(std::ostream& out, const std::vector<ModelReport>& models, std::
       }
     }
     out << heading << '\n';
+    const std::string summary = SummaryLine(model);
+    // The summary line breaks after its "; " parts, as the title does.
+    std::string line;
+    for (std::size_t at = 0; at < summary.size();) {
+      std::size_t next = summary.find("; ", at);
+      next = next == std::string::npos ? summary.size() : next + 1;
+      const std::string part = summary.substr(at, next - at);
+      at = next < summary.size() ? next + 1 : next;
+      if (line.empty()) {
+        line = "  " + part;
+      } else if (width > 0 && Chars(line) + 1 + Chars(part) > width) {
+        out << line << '\n';
+        line = "    " + part;
+      } else {
+        line += ' ' + part;
+      }
+    }
+    if (!line.empty()) out << line << '\n';
+    // The holdout figures get columns of their own where the width leaves the conditions
+    // room beside them; else each rule's holdout figures go on a line under its training ones.
+    std::size_t others = 0;
+    TableCells t = FigureCells(model, /*compact=*/false);
+    std::vector<std::size_t> widths = FigureWidths(t, others);
+    const bool compact = model.holdout && width > 0 && others + kMinConditionWidth > width;
+    if (compact) {
+      t = FigureCells(model, /*compact=*/true);
+      widths = FigureWidths(t, others);
+    }
+    const std::size_t kColumns = t.heads.size();
     // Each table line is one or more cells of the conditions column (a wrapped condition)
-    // beside one set of the other cells.
-    std::vector<std::vector<std::string>> cells;
+    // beside one or more lines of the other cells.
+    std::vector<std::vector<std::vector<std::string>>> cells;
     std::vector<std::vector<std::string>> conditions;
-    cells.emplace_back(kHeads, kHeads + kColumns);
-    conditions.push_back({kHeads[kConditions]});
-    for (const RuleRow& row : model.rows) {
-      cells.push_back({row.id, "", Count(row.coverage), Count(row.responses), Percent(row.rate),
-                       Interval(row.lower, row.upper), Fixed(row.lift, 2),
-                       row.remainder ? "" : Count(row.cumulativeCoverage),
-                       row.remainder ? "" : Percent(row.cumulativeRate)});
-      conditions.push_back(ConditionTexts(row));
+    cells.push_back({t.heads});
+    conditions.push_back({t.heads[kConditions]});
+    for (std::size_t r = 0; r < model.rows.size(); ++r) {
+      cells.push_back(t.rows[r]);
+      conditions.push_back(ConditionTexts(model.rows[r]));
     }
-    std::vector<std::size_t> widths(kColumns, 0);
-    for (const auto& line : cells) {
-      for (std::size_t c = 0; c < kColumns; ++c) widths[c] = std::max(widths[c], Chars(line[c]));
-    }
-    std::size_t others = 1;  // the leading space
-    for (std::size_t c = 0; c < kColumns; ++c) others += 2 + (c == kConditions ? 0 : widths[c]);
     // Beside the figures the conditions get what the width leaves. When that is narrower than
     // a word of theirs (a long column name), they go under the figures instead, at full width,
     // so that no name is cut.
@@ -191,15 +302,22 @@ void WriteTable(std::ostream& out, const std::vector<ModelReport>& models, std::
         }
       }
     }
+    bool anyWeak = false;
     for (std::size_t l = 0; l < cells.size(); ++l) {
-      const std::size_t besides = below ? 1 : wrapped[l].size();
-      for (std::size_t piece = 0; piece < besides; ++piece) {
+      const std::size_t lines =
+          below ? cells[l].size() : std::max(cells[l].size(), wrapped[l].size());
+      for (std::size_t piece = 0; piece < lines; ++piece) {
         std::string text = " ";
         for (std::size_t c = 0; c < kColumns; ++c) {
           if (below && c == kConditions) continue;
           const bool right = c >= 2;  // numbers right-aligned, rule id and conditions left
-          const std::string& cell =
-              c == kConditions ? wrapped[l][piece] : (piece == 0 ? cells[l][c] : std::string());
+          std::string cell;
+          if (c == kConditions) {
+            if (piece < wrapped[l].size()) cell = wrapped[l][piece];
+          } else if (piece < cells[l].size()) {
+            cell = cells[l][piece][c];
+          }
+          if (l > 0 && model.holdout && c + 1 == kColumns && cell == "!") anyWeak = true;
           text += "  ";
           text += Pad(cell, widths[c], right);
         }
@@ -211,6 +329,8 @@ void WriteTable(std::ostream& out, const std::vector<ModelReport>& models, std::
           out << std::string(indent, ' ') << piece << '\n';
       }
     }
+    if (compact) out << "  ho: the rule's figures on the holdout rows\n";
+    if (anyWeak) out << "  ! the rule's holdout interval does not clear the base rate\n";
   }
 }
 
@@ -223,11 +343,14 @@ bool HasHoldout(const std::vector<ModelReport>& models) {
 
 void WriteCsv(std::ostream& out, const std::vector<ModelReport>& models) {
   const bool holdout = HasHoldout(models);
+  const bool training = std::any_of(models.begin(), models.end(),
+                                    [](const ModelReport& m) { return m.hasTrainingRate; });
   out << "model,target,response,cases,base_rate,rule,conditions,coverage,responses,rate,"
          "lower95,upper95,lift,cum_coverage,cum_rate";
+  if (training) out << ",training_rate";
   if (holdout) {
     out << ",holdout_coverage,holdout_responses,holdout_rate,holdout_lower95,holdout_upper95,"
-           "holdout_lift";
+           "holdout_lift,holdout_weak";
   }
   out << '\n';
   for (const ModelReport& model : models) {
@@ -240,12 +363,17 @@ void WriteCsv(std::ostream& out, const std::vector<ModelReport>& models) {
           << ',' << Exact(row.upper, "") << ',' << Exact(row.lift, "") << ','
           << (row.remainder ? "" : Exact(row.cumulativeCoverage, "")) << ','
           << (row.remainder ? "" : Exact(row.cumulativeRate, ""));
+      if (training) out << ',' << (model.hasTrainingRate ? Exact(row.trainingRate, "") : "");
       if (holdout) {
-        const HoldoutFigures h = row.holdout.value_or(HoldoutFigures{
-            std::nan(""), std::nan(""), std::nan(""), std::nan(""), std::nan(""), std::nan("")});
+        const HoldoutFigures h =
+            row.holdout.value_or(HoldoutFigures{std::nan(""), std::nan(""), std::nan(""),
+                                                std::nan(""), std::nan(""), std::nan(""), false});
         out << ',' << Exact(h.coverage, "") << ',' << Exact(h.responses, "") << ','
             << Exact(h.rate, "") << ',' << Exact(h.lower, "") << ',' << Exact(h.upper, "") << ','
-            << Exact(h.lift, "");
+            << Exact(h.lift, "") << ','
+            << (row.remainder || !row.holdout ? ""
+                : h.weak                      ? "1"
+                                              : "0");
       }
       out << '\n';
     }
@@ -307,7 +435,7 @@ void WriteJsonRuleNumbers(std::ostream& out, const std::string& label) {
   out << "\"list\": " << list << ", \"rule\": " << rule << ", ";
 }
 
-void WriteJsonRow(std::ostream& out, const RuleRow& row) {
+void WriteJsonRow(std::ostream& out, const ModelReport& model, const RuleRow& row) {
   out << '{';
   if (!row.remainder) WriteJsonRuleNumbers(out, row.id);
   out << "\"label\": " << JsonString(row.remainder ? "remainder" : row.id)
@@ -322,10 +450,12 @@ void WriteJsonRow(std::ostream& out, const RuleRow& row) {
     out << ", \"cum_coverage\": " << JsonNumber(row.cumulativeCoverage)
         << ", \"cum_rate\": " << JsonNumber(row.cumulativeRate);
   }
+  if (model.hasTrainingRate) out << ", \"training_rate\": " << JsonNumber(row.trainingRate);
   if (row.holdout) {
     const HoldoutFigures& h = *row.holdout;
     out << ", \"holdout\": {";
     WriteJsonFigures(out, h.coverage, h.responses, h.rate, h.lower, h.upper, h.lift);
+    if (!row.remainder) out << ", \"weak\": " << (h.weak ? "true" : "false");
     out << '}';
   }
   out << '}';
@@ -341,10 +471,25 @@ void WriteJson(std::ostream& out, const std::vector<ModelReport>& models) {
         << ", \"cases\": " << JsonNumber(model.cases)
         << ", \"responses\": " << JsonNumber(model.responses)
         << ", \"base_rate\": " << JsonNumber(model.baseRate);
+    if (model.targetMissingRows > 0) {
+      out << ", \"rows_target_missing\": " << JsonNumber(model.targetMissingRows);
+    }
     if (model.holdout) {
       out << ", \"holdout\": {\"cases\": " << JsonNumber(model.holdout->coverage)
           << ", \"responses\": " << JsonNumber(model.holdout->responses)
-          << ", \"base_rate\": " << JsonNumber(model.holdout->rate) << '}';
+          << ", \"base_rate\": " << JsonNumber(model.holdout->rate)
+          << ", \"list_rate\": " << JsonNumber(model.holdoutListRate)
+          << ", \"remainder_rate\": " << JsonNumber(model.holdoutRemainderRate) << '}';
+    }
+    if (model.hasSummary) {
+      out << ", \"list_share\": " << JsonNumber(model.listShare)
+          << ", \"response_share\": " << JsonNumber(model.responseShare)
+          << ", \"list_rate\": " << JsonNumber(model.listRate)
+          << ", \"remainder_rate\": " << JsonNumber(model.remainderRate);
+    }
+    if (model.hasAuc) {
+      out << ", \"auc\": " << JsonNumber(model.auc)
+          << ", \"auc_rows\": " << (model.aucOnHoldout ? "\"holdout\"" : "\"training\"");
     }
     out << ", \"rules\": [";
     bool first = true;
@@ -352,13 +497,13 @@ void WriteJson(std::ostream& out, const std::vector<ModelReport>& models) {
       if (row.remainder) continue;
       out << (first ? "\n    " : ",\n    ");
       first = false;
-      WriteJsonRow(out, row);
+      WriteJsonRow(out, model, row);
     }
     out << "]";
     for (const RuleRow& row : model.rows) {
       if (!row.remainder) continue;
       out << ",\n   \"remainder\": ";
-      WriteJsonRow(out, row);
+      WriteJsonRow(out, model, row);
     }
     out << '}';
   }

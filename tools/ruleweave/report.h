@@ -51,6 +51,8 @@ struct HoldoutFigures {
   double lower = 0;
   double upper = 0;
   double lift = 0;  // holdout rate / holdout base rate
+  // A rule whose holdout interval does not clear the training base rate (never the remainder).
+  bool weak = false;
 };
 
 // One rule (or the remainder) of a model. A rate, bound or lift that does not exist (nothing
@@ -68,7 +70,10 @@ struct RuleRow {
   double lift = 0;  // rate / base rate
   double cumulativeCoverage = 0;
   double cumulativeRate = 0;
-  std::optional<HoldoutFigures> holdout;
+  std::optional<HoldoutFigures> holdout;  // measured again on the holdout rows
+  // The rate the model file records for the rule on its training data
+  // (ModelReport::hasTrainingRate).
+  double trainingRate = 0;
 };
 
 struct ModelReport {
@@ -79,8 +84,23 @@ struct ModelReport {
   double responses = 0;
   double baseRate = 0;
   std::vector<RuleRow> rows;  // rules in order, then the remainder
-  // The holdout sample's cases, responses and base rate, when the rows carry holdout figures.
+  // The holdout sample's cases (coverage), responses and base rate (rate), when the rows carry
+  // holdout figures; the lists' rate and the remainder's on those rows beside them.
   std::optional<HoldoutFigures> holdout;
+  double holdoutListRate = 0;
+  double holdoutRemainderRate = 0;
+  // What the lists take of the cases and responses, their rate and the remainder's rate.
+  bool hasSummary = false;
+  double listShare = 0;
+  double responseShare = 0;
+  double listRate = 0;
+  double remainderRate = 0;
+  // The AUC the models are ranked by, and on which rows it was measured.
+  bool hasAuc = false;
+  double auc = 0;
+  bool aucOnHoldout = false;
+  bool hasTrainingRate = false;
+  double targetMissingRows = 0;  // rows left out because their target is missing
 };
 
 // Writes the models in `format`. A text table is fitted into `width` columns (0: no limit): a

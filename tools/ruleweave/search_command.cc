@@ -7,6 +7,7 @@
 #include <memory>
 #include <ostream>
 
+#include "holdout_split.h"
 #include "model_files.h"
 #include "model_report.h"
 #include "output_file.h"
@@ -21,14 +22,14 @@ const char kSearchHelp[] =
     "Usage: ruleweave search DATA.csv --target COL --response VALUE [OPTIONS]\n"
     "\n"
     "Loads DATA.csv, searches for decision lists whose rules select cases with a high rate of\n"
-    "COL = VALUE, and prints every resulting model as a table: per rule its conditions,\n"
-    "coverage, responses, rate with its 95% interval, lift over the base rate and the\n"
-    "cumulative coverage and rate; then the remainder (cases no rule takes).\n"
+    "COL = VALUE, and prints the best models as tables: per rule its conditions, coverage,\n"
+    "responses, rate with its 95% interval, lift over the base rate and the cumulative\n"
+    "coverage and rate; then the remainder (cases no rule takes). Rows whose COL is missing\n"
+    "are left out of the search and of every figure.\n"
     "\n"
     "  --target COL         the categorical column to explain (required)\n"
     "  --response VALUE     the category of COL that counts as a response (required)\n"
-    "  --pmml FILE          write one model as PMML 3.0 to FILE\n"
-    "  --model K            which model --pmml writes (default 1)\n"
+    "  --pmml FILE          write one model as PMML 3.0 to FILE (see --model)\n"
     "\n";
 
 const char kSearchExamples[] =
@@ -36,7 +37,8 @@ const char kSearchExamples[] =
     "Examples:\n"
     "  ruleweave search bank.csv --target y --response yes\n"
     "  ruleweave search bank.csv --target y --response yes --ignore id --list-depth 3 \\\n"
-    "      --pmml bank.pmml --format json\n";
+    "      --pmml bank.pmml --format json\n"
+    "  ruleweave search bank.csv --target y --response yes --holdout 0.3 --models all\n";
 
 // First pass over a file: profiles and plans the columns.
 LoadedTable PlanFile(const DataSource& source, const ColumnOptions& columns,
@@ -98,14 +100,19 @@ bool SameRules(const DLModel& a, const DLModel& b) {
   return true;
 }
 
-// The query of a search for `response`: every predictor in file order, then the weight (that
-// is how the views see the weights).
-DLDataQuery SearchQuery(const TablePlan& plan, const ColumnOptions& columns,
-                        const std::string& response) {
+// The predictors of a search: every column used as one, in file order.
+std::vector<std::string> Predictors(const TablePlan& plan) {
   std::vector<std::string> predictors;
   for (const ColumnPlan& column : plan.columns) {
     if (column.role == ColumnRole::kPredictor) predictors.push_back(column.name);
   }
+  return predictors;
+}
+
+// The query of a search for `response` over `predictors`, then the weight (that is how the
+// views see the weights).
+DLDataQuery SearchQuery(const TablePlan& plan, std::vector<std::string> predictors,
+                        const ColumnOptions& columns, const std::string& response) {
   if (predictors.empty()) {
     throw UsageError("search: no column is left to use as a predictor");
   }
@@ -115,16 +122,52 @@ DLDataQuery SearchQuery(const TablePlan& plan, const ColumnOptions& columns,
   return DLDataQuery(nullptr, predictors, columns.target, response);
 }
 
+// The library's status for a continuous column it cannot cut into bins.
+constexpr long kBinningFailed = 110040;
+
+// The continuous predictors that a search of that one column refuses with kBinningFailed (a
+// search one rule deep and one list long: the binning happens while it is set up).
+std::vector<std::string> UnbinnableColumns(IDLAlgorithm& algorithm, const DLParameters& params,
+                                           const DLDataSet& data, const TablePlan& plan,
+                                           const std::vector<std::string>& predictors,
+                                           const ColumnOptions& columns,
+                                           const std::string& response) {
+  DLParameters probe = params;
+  probe.SetListDepth(1);
+  probe.SetListWidth(1);
+  probe.SetRuleDepth(1);
+  probe.SetRuleWidth(1);
+  probe.SetProgressListener(nullptr);
+  std::vector<std::string> refused;
+  for (const ColumnPlan& column : plan.columns) {
+    if (column.kind != ColumnKind::kContinuous ||
+        std::find(predictors.begin(), predictors.end(), column.name) == predictors.end()) {
+      continue;
+    }
+    DLDataQuery query = SearchQuery(plan, {column.name}, columns, response);
+    std::vector<DLModel*> found;
+    const QXDecision::QXStatus status = algorithm.Run(probe, data, query, found, nullptr);
+    for (DLModel* model : found) delete model;
+    if (status.GetErrorCode() == kBinningFailed && status.IsError()) {
+      refused.push_back(column.name);
+    }
+    if (status.GetErrorCode() == 1 && status.IsError()) throw Cancelled{};
+  }
+  return refused;
+}
+
 }  // namespace
 
-int SearchData(const DataSource& source, const ColumnOptions& columns, SearchOptions& search,
+int SearchData(const DataSource& source, const ColumnOptions& given, SearchOptions& search,
                const OutputOptions& output, CommandIo& io) {
-  if (columns.target.empty()) throw UsageError("search: --target COL is required");
+  if (given.target.empty()) throw UsageError("search: --target COL is required");
   if (!search.haveResponse) throw UsageError("search: --response VALUE is required");
   // Output files are checked and opened before anything is read: a bad path fails at once.
   OutputSet files({source.Name()});
   AtomicFile* pmmlFile = files.Open("pmml", search.pmmlPath);
   const ModelFiles modelFiles = OpenModelFiles(files, output);
+  ColumnOptions columns = given;
+  columns.fewValues = search.params.GetNumOfBins();
   ConsoleProgress progress(io.err, ShowProgress(output, io));
   const auto start = std::chrono::steady_clock::now();
   SearchTimings timings;
@@ -136,12 +179,46 @@ int SearchData(const DataSource& source, const ColumnOptions& columns, SearchOpt
   timings.readCpu = CpuSeconds();
   timings.rows = table.plan.rows;
   table.vars = BuildVarList(table.plan);
-  LoadData(source, columns, table, progress, io.cancel);
-  timings.loadSeconds = table.loadSeconds;
+
+  // Rows without a target value say nothing about the response: they are left out of the
+  // search and of every measure. With a holdout, each pass draws the same rows, class by class.
+  const std::vector<std::int64_t>& classCounts =
+      table.plan.columns[static_cast<std::size_t>(table.plan.targetIndex)].categoryCounts;
+  HoldoutSplit trainingDraw(classCounts, search.holdout, search.seed);
+  LoadFilter training;
+  training.dropMissingTarget = true;
+  if (search.holdout > 0) {
+    training.take = [&trainingDraw](int code) { return !trainingDraw.HoldOut(code); };
+  }
+  LoadData(source, columns, table, progress, io.cancel, training);
+  LeftOutRows leftOut = table.leftOut;
+  LoadedTable holdout;
+  if (search.holdout > 0) {
+    HoldoutSplit holdoutDraw(classCounts, search.holdout, search.seed);
+    LoadFilter held;
+    held.dropMissingTarget = true;
+    held.take = [&holdoutDraw](int code) { return holdoutDraw.HoldOut(code); };
+    holdout.header = table.header;
+    holdout.plan = table.plan;
+    LoadData(source, columns, holdout, progress, io.cancel, held, table.vars.get());
+    LeftOutRows heldOut = holdout.leftOut;
+    heldOut.targetMissing = 0;  // both passes skip the same rows without a target
+    leftOut += heldOut;
+  }
+  if (!output.quiet) {
+    const std::string weights = WeightNote(leftOut);
+    if (!weights.empty()) io.err << "ruleweave: " << weights << '\n';
+    if (leftOut.targetMissing > 0) {
+      io.err << "ruleweave: " << leftOut.targetMissing
+             << " row(s) with a missing target left out\n";
+    }
+  }
+  timings.loadSeconds = table.loadSeconds + holdout.loadSeconds;
   timings.loadCpu = CpuSeconds() - timings.readCpu;
   timings.peakAfterLoadMb = PeakMemoryMb();
-  DLDataQuery query = SearchQuery(table.plan, columns, response);
+  search.params.SetMinGroupSize(search.minGroup.Resolve(table.weightedCases));
 
+  std::vector<std::string> predictors = Predictors(table.plan);
   DLSettings settings;
   settings.UseLargeCategory(table.plan.largeCategories);
   std::unique_ptr<IDLAlgorithm> algorithm(DLFactory().CreateAlgorithm(settings));
@@ -150,8 +227,24 @@ int SearchData(const DataSource& source, const ColumnOptions& columns, SearchOpt
   progress.SetStage("searching");
   const auto searchStart = std::chrono::steady_clock::now();
   std::vector<DLModel*> raw;
-  const QXDecision::QXStatus status =
-      algorithm->Run(search.params, *table.data, query, raw, nullptr);
+  DLDataQuery query = SearchQuery(table.plan, predictors, columns, response);
+  QXDecision::QXStatus status = algorithm->Run(search.params, *table.data, query, raw, nullptr);
+  if (status.GetErrorCode() == kBinningFailed && status.IsError()) {
+    // A continuous column the binning cannot split ends the whole search; find such columns
+    // with a one-column search each, leave them out and search again.
+    const std::vector<std::string> refused = UnbinnableColumns(
+        *algorithm, search.params, *table.data, table.plan, predictors, columns, response);
+    if (!refused.empty()) {
+      for (const std::string& name : refused) {
+        Warn(io.err, "column \"" + name + "\" cannot be cut into " +
+                         std::to_string(search.params.GetNumOfBins()) +
+                         " bins; it is not used as a predictor");
+        predictors.erase(std::find(predictors.begin(), predictors.end(), name));
+      }
+      query = SearchQuery(table.plan, predictors, columns, response);
+      status = algorithm->Run(search.params, *table.data, query, raw, nullptr);
+    }
+  }
   std::vector<std::unique_ptr<DLModel>> models;
   std::size_t repeats = 0;
   for (DLModel* m : raw) {
@@ -178,39 +271,77 @@ int SearchData(const DataSource& source, const ColumnOptions& columns, SearchOpt
     WriteTimings(io.err, timings);
   }
 
+  // Measure every model the same way score does (first hit over all cases), on the training
+  // rows and, apart, on the holdout rows; then rank the models.
   const int missingCode = table.data->GetMissingCategory();
   std::vector<ModelReport> reports;
   for (std::size_t i = 0; i < models.size(); ++i) {
-    // Measure every model the same way score does: first hit over all cases.
     models[i]->ClearMeasure();
     models[i]->RefreshMeasure();
-    reports.push_back(BuildReport(*models[i], static_cast<int>(i + 1), *table.vars, missingCode));
+    ModelReport report = BuildReport(*models[i], 0, *table.vars, missingCode);
+    if (holdout.data) {
+      const std::unique_ptr<DLModel> held = MeasureOn(*models[i], *holdout.data);
+      AddHoldout(report, BuildReport(*held, 0, *table.vars, missingCode),
+                 search.params.GetSearchDirection());
+    }
+    report.hasAuc = true;
+    report.aucOnHoldout = holdout.data != nullptr;
+    report.auc = RankingAuc(GroupsOf(report, report.aucOnHoldout));
+    report.targetMissingRows = static_cast<double>(leftOut.targetMissing);
+    reports.push_back(std::move(report));
+  }
+  std::vector<std::size_t> order(models.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  // Best AUC first; ties (and models without an AUC) keep the search's order.
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    const double x = reports[a].auc;
+    const double y = reports[b].auc;
+    return !std::isnan(x) && (std::isnan(y) || x > y);
+  });
+  std::vector<ModelReport> shown;
+  const std::size_t showCount =
+      search.shownModels == 0
+          ? order.size()
+          : std::min(order.size(), static_cast<std::size_t>(search.shownModels));
+  for (std::size_t rank = 0; rank < showCount; ++rank) {
+    shown.push_back(reports[order[rank]]);
+    shown.back().number = static_cast<int>(rank + 1);
   }
   if (models.empty()) {
     io.err << "ruleweave: no rule beats the base rate significantly; no model was found\n";
   }
-  if (repeats > 0 && !output.quiet) {
-    io.err << "ruleweave: " << repeats
-           << " model(s) repeating the rules of an earlier one (conditions in another order) "
-              "left out\n";
+  if (!output.quiet) {
+    if (repeats > 0) {
+      io.err << "ruleweave: " << repeats
+             << " model(s) repeating the rules of an earlier one (conditions in another order) "
+                "left out\n";
+    }
+    if (showCount < models.size()) {
+      io.err << "ruleweave: the best " << showCount << " of " << models.size()
+             << " models shown (--models all shows every one)\n";
+    }
   }
   // The files first: a reader closing standard output early must not cost them.
   if (pmmlFile != nullptr || modelFiles.Any()) {
-    if (search.modelIndex > static_cast<int>(models.size())) {
+    const std::size_t rank =
+        search.modelIndex == 0 ? 1 : static_cast<std::size_t>(search.modelIndex);
+    if (rank > models.size()) {
       throw UsageError("--model " + std::to_string(search.modelIndex) + ": the search found " +
                        std::to_string(models.size()) + " model(s); no file was written");
     }
-    const std::size_t chosen = static_cast<std::size_t>(search.modelIndex - 1);
+    const std::size_t chosen = order[rank - 1];
     if (pmmlFile != nullptr) {
       const QXDecision::QXStatus exported =
           algorithm->ExportModel(pmmlFile->Stream(), *models[chosen], *table.vars, nullptr);
       CheckStatus(exported, "writing the model as PMML failed");
     }
-    WriteModelFiles(modelFiles, reports[chosen], SummarizeData(table.plan, source.Name()));
+    ModelReport ranked = reports[chosen];
+    ranked.number = static_cast<int>(rank);
+    WriteModelFiles(modelFiles, ranked, SummarizeData(table.plan, source.Name()));
     if (io.cancel.IsCancelled()) throw Cancelled{};
     files.CommitAll();
   }
-  WriteReports(io.out, reports, output.format, TableWidth(output.width, io.outColumns));
+  WriteReports(io.out, shown, output.format, TableWidth(output.width, io.outColumns));
   return kExitOk;
 }
 
@@ -226,8 +357,8 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
               ModelOutputOptionTable(output), TimingsOptionTable(output)}),
         "search");
     if (parsed.help) {
-      io.out << kSearchHelp << kColumnHelp << '\n'
-             << kSearchOptionsHelp << '\n'
+      io.out << kSearchHelp << ColumnHelp() << '\n'
+             << SearchOptionsHelp() << '\n'
              << kOutputHelp << kModelOutputHelp << kTimingsHelp << kSearchExamples;
       return kExitOk;
     }

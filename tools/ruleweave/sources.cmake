@@ -16,6 +16,7 @@ set(RULEWEAVE_CLI_SOURCES
   ${RULEWEAVE_CLI_DIR}/model_files.cc
   ${RULEWEAVE_CLI_DIR}/describe_report.cc
   ${RULEWEAVE_CLI_DIR}/scored_file.cc
+  ${RULEWEAVE_CLI_DIR}/holdout_split.cc
   ${RULEWEAVE_CLI_DIR}/output_file.cc
   ${RULEWEAVE_CLI_DIR}/terminal_width.cc
   ${RULEWEAVE_CLI_DIR}/resource_usage.cc

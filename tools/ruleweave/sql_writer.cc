@@ -40,9 +40,10 @@ std::string CommentText(const std::string& text) {
   return out;
 }
 
-// "L.R" of a rule row: a single list's rules are labelled "1.R" as in the scored file.
+// "RL.R" of a rule row, as the scored file's rule column labels it (a single list's rules are
+// "R1.R").
 std::string Label(const RuleRow& row) {
-  return row.id.find('.') == std::string::npos ? "1." + row.id : row.id;
+  return "R" + (row.id.find('.') == std::string::npos ? "1." + row.id : row.id);
 }
 
 std::string RulePredicate(const RuleRow& row) {
@@ -104,7 +105,8 @@ void WriteSql(std::ostream& out, const ModelReport& model) {
       << " = " << CommentText(model.response) << ", " << FormatNumber(model.cases)
       << " cases, base rate " << SqlNumber(model.baseRate) << ".\n"
       << "-- Each row is taken by the first rule whose conditions it meets, else by the\n"
-      << "-- remainder. Column \"rule\" is the rule's label (list.rule), \"rule_rate\" its\n"
+      << "-- remainder. Column \"rule\" is the rule's label (R1.2: list 1, rule 2), \"rule_rate\" "
+         "its\n"
       << "-- response rate where the model was measured. The rows must be in a table or view\n"
       << "-- named \"data\", with missing values stored as NULL and numbers in numeric columns.\n";
   // The two CASE expressions test the same conditions in the same order.

@@ -4,6 +4,7 @@
 
 #include <signal.h>
 
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
@@ -201,14 +202,63 @@ InputError Changed(const CsvReader& reader, const std::string& column, std::stri
 
 }  // namespace
 
-bool RowCoder::Kept(const CsvReader& reader) const {
-  if (mPlan.weightIndex < 0) return true;
-  const std::string_view field = reader.Fields()[mPlan.weightIndex];
+WeightVerdict JudgeWeight(std::string_view field, const MissingTokens& missing, const IDLVar& var,
+                          double& rounded) {
   double w = 0;
-  if (mOptions.missing.IsMissing(field) || !ParseNumber(field, w)) return false;
-  const IDLVar* var = mVars.GetVarAt(mPlan.weightIndex);
-  const double rounded = static_cast<const DLRoundEncoder*>(var->GetEncoder())->Encode(w);
-  return !QXMV::IsMissing(rounded);
+  if (missing.IsMissing(field) || !ParseNumber(field, w)) return WeightVerdict::kMissing;
+  if (!std::isfinite(w)) return WeightVerdict::kTooLarge;
+  // The encoder rounds and turns 0 or less into missing; the data set stores below 2^31 only.
+  rounded = static_cast<const DLRoundEncoder*>(var.GetEncoder())->Encode(w);
+  if (QXMV::IsMissing(rounded)) return WeightVerdict::kNotPositive;
+  if (!std::isfinite(rounded) || rounded >= 2147483648.0) return WeightVerdict::kTooLarge;
+  return WeightVerdict::kUsable;
+}
+
+LeftOutRows& LeftOutRows::operator+=(const LeftOutRows& other) {
+  weightMissing += other.weightMissing;
+  weightNotPositive += other.weightNotPositive;
+  weightTooLarge += other.weightTooLarge;
+  targetMissing += other.targetMissing;
+  return *this;
+}
+
+void LeftOutRows::Count(WeightVerdict verdict) {
+  switch (verdict) {
+    case WeightVerdict::kMissing:
+      ++weightMissing;
+      break;
+    case WeightVerdict::kNotPositive:
+      ++weightNotPositive;
+      break;
+    case WeightVerdict::kTooLarge:
+      ++weightTooLarge;
+      break;
+    case WeightVerdict::kUsable:
+      break;
+  }
+}
+
+std::string WeightNote(const LeftOutRows& left) {
+  const std::int64_t total = left.weightMissing + left.weightNotPositive + left.weightTooLarge;
+  if (total == 0) return "";
+  std::string note = std::to_string(total) + (total == 1 ? " row" : " rows") + " dropped:";
+  const char* separator = " ";
+  auto add = [&](std::int64_t n, const char* why) {
+    if (n == 0) return;
+    note += separator + std::to_string(n) + why;
+    separator = ", ";
+  };
+  add(left.weightMissing, " weight missing");
+  add(left.weightNotPositive, " weight 0 or less");
+  add(left.weightTooLarge, " weight too large");
+  return note;
+}
+
+WeightVerdict RowCoder::Weight(const CsvReader& reader, double& weight) const {
+  weight = 1;
+  if (mPlan.weightIndex < 0) return WeightVerdict::kUsable;
+  return JudgeWeight(reader.Fields()[static_cast<std::size_t>(mPlan.weightIndex)], mOptions.missing,
+                     *mVars.GetVarAt(mPlan.weightIndex), weight);
 }
 
 void RowCoder::Code(const CsvReader& reader, QXCommon::Record& record) {
@@ -216,12 +266,12 @@ void RowCoder::Code(const CsvReader& reader, QXCommon::Record& record) {
   const std::size_t n = mPlan.columns.size();
   for (std::size_t i = 0; i < n; ++i) {
     const ColumnPlan& column = mPlan.columns[i];
-    const std::string_view field = fields[i];
     const int at = static_cast<int>(i);
-    if (column.kind == ColumnKind::kIgnored) {
+    if (column.kind == ColumnKind::kIgnored || column.absent) {
       record[at] = -1;
       continue;
     }
+    const std::string_view field = fields[i];
     const bool missing = mOptions.missing.IsMissing(field);
     double number = 0;
     switch (column.kind) {
@@ -269,8 +319,25 @@ void RowCoder::Code(const CsvReader& reader, QXCommon::Record& record) {
 }
 
 CsvRecordSource::CsvRecordSource(CsvReader& reader, RowCoder& coder, int numVars,
-                                 QXQueryCancel& cancel)
-    : mReader(reader), mCoder(coder), mCancel(cancel), mRecord(numVars) {}
+                                 QXQueryCancel& cancel, const LoadFilter& filter)
+    : mReader(reader), mCoder(coder), mCancel(cancel), mFilter(filter), mRecord(numVars) {}
+
+bool CsvRecordSource::Take() {
+  mCoder.Code(mReader, mRecord);
+  const int target = mCoder.Plan().targetIndex;
+  const int targetCode = target < 0 ? -1 : static_cast<int>(mRecord[target]);
+  if (target >= 0 && mFilter.dropMissingTarget && targetCode < 0) {
+    ++mLeftOut.targetMissing;
+    return false;
+  }
+  if (mFilter.take && target >= 0 && targetCode >= 0 && !mFilter.take(targetCode)) return false;
+  double weight = 1;
+  const WeightVerdict verdict = mCoder.Weight(mReader, weight);
+  mLeftOut.Count(verdict);
+  if (verdict != WeightVerdict::kUsable) return false;
+  mWeightedCases += weight;
+  return true;
+}
 
 bool CsvRecordSource::HasNext() {
   if (!mFetched) {
@@ -278,8 +345,14 @@ bool CsvRecordSource::HasNext() {
     mHave = false;
     if (mError || mCancel.IsCancelled()) return false;
     try {
-      mHave = mReader.NextRow();
-      if (mHave) mCoder.Code(mReader, mRecord);
+      while ((mHave = mReader.NextRow())) {
+        const bool taken = Take();
+        if (mFilter.rowCases) mCaseOfRow.push_back(taken ? mCases : -1);
+        if (taken) {
+          ++mCases;
+          break;
+        }
+      }
     } catch (const InputError& error) {
       mError = error;
       mHave = false;
@@ -298,7 +371,9 @@ LibraryError::LibraryError(const std::string& what, const QXDecision::QXStatus& 
     : std::runtime_error(what), mStatus(status) {}
 
 void LoadData(const DataSource& source, const ColumnOptions& options, LoadedTable& table,
-              ConsoleProgress& progress, QXQueryCancel& cancel) {
+              ConsoleProgress& progress, QXQueryCancel& cancel, const LoadFilter& filter,
+              DLVarList* vars) {
+  DLVarList& varList = vars ? *vars : *table.vars;
   const auto start = std::chrono::steady_clock::now();
   std::unique_ptr<std::istream> in = source.Open();
   CsvReader reader(*in, source.Name(), options.delimiter);
@@ -306,8 +381,8 @@ void LoadData(const DataSource& source, const ColumnOptions& options, LoadedTabl
   if (reader.Header() != table.header) {
     throw InputError(source.Name(), 1, 0, "the header changed while the file was read");
   }
-  RowCoder coder(table.plan, *table.vars, options);
-  CsvRecordSource records(reader, coder, table.vars->Size(), cancel);
+  RowCoder coder(table.plan, varList, options);
+  CsvRecordSource records(reader, coder, varList.Size(), cancel, filter);
 
   DLSettings settings;
   settings.UseLargeCategory(table.plan.largeCategories);
@@ -318,13 +393,21 @@ void LoadData(const DataSource& source, const ColumnOptions& options, LoadedTabl
   }
   progress.SetStage("loading");
   DLFactory factory;
-  std::unique_ptr<DLDataSet> data(factory.CreateDataSet(settings, *table.vars, records));
+  std::unique_ptr<DLDataSet> data(factory.CreateDataSet(settings, varList, records));
   const QXDecision::QXStatus status = factory.GetStatus();
   progress.Done();
   if (records.Error()) throw *records.Error();
   if (cancel.IsCancelled() || status.GetErrorCode() == 1) throw Cancelled{};
   if (!data || !status.IsOK()) throw LibraryError("loading " + source.Name() + " failed", status);
+  if (data->GetNumOfCases() != records.Cases()) {
+    // Every record handed over is a usable row; a data set that kept fewer would break the
+    // pairing of rows and cases.
+    throw LibraryError("loading " + source.Name() + " kept fewer rows than were given", status);
+  }
   table.data = std::move(data);
+  table.caseOfRow = records.CaseOfRow();
+  table.leftOut = records.LeftOut();
+  table.weightedCases = records.WeightedCases();
   table.loadSeconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }

@@ -6,11 +6,13 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <istream>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <ruleweave/ruleweave.h>
@@ -77,6 +79,42 @@ class ConsoleProgress : public ProgressListener {
 // stay in place with the unused role), the weight as a frequency-weight variable that rounds.
 std::unique_ptr<DLVarList> BuildVarList(const TablePlan& plan);
 
+// Why a row's weight leaves it out of the data, or kUsable.
+enum class WeightVerdict { kUsable, kMissing, kNotPositive, kTooLarge };
+
+// The one rule for a usable weight, shared by every command: the field is not a missing token
+// and holds a number that, rounded as the weight variable `var` rounds, is at least 1 and below
+// 2^31 (the range the data set stores; it drops any other weight itself). `rounded` receives the
+// rounded weight of a usable field.
+WeightVerdict JudgeWeight(std::string_view field, const MissingTokens& missing, const IDLVar& var,
+                          double& rounded);
+
+// Rows a load left out, by reason.
+struct LeftOutRows {
+  std::int64_t weightMissing = 0;
+  std::int64_t weightNotPositive = 0;
+  std::int64_t weightTooLarge = 0;
+  std::int64_t targetMissing = 0;
+  LeftOutRows& operator+=(const LeftOutRows& other);
+  void Count(WeightVerdict verdict);
+};
+
+// "N rows dropped: A weight missing, B weight 0 or less, C weight too large" (only the reasons
+// that occur); empty when no row was dropped for its weight.
+std::string WeightNote(const LeftOutRows& left);
+
+// Which rows a load takes. Rows are offered in file order, the same rows on every pass.
+struct LoadFilter {
+  // Rows whose target is missing are left out (and counted).
+  bool dropMissingTarget = false;
+  // Asked for each row whose target is present (before its weight is judged, so that every
+  // pass asks about the same rows) with the row's target code; false leaves the row out of this
+  // data set. Empty: every row.
+  std::function<bool(int targetCode)> take;
+  // Keep the case of every row (LoadedTable::caseOfRow), for writing the rows out again.
+  bool rowCases = false;
+};
+
 // Codes one row into a record: continuous values as numbers, categories through the variable's
 // encoder (new categories get the next code), the weight through its rounding encoder, missing
 // values as the system-missing value or -1. Throws InputError for a value that does not fit.
@@ -84,8 +122,10 @@ class RowCoder {
  public:
   RowCoder(const TablePlan& plan, DLVarList& vars, const ColumnOptions& options);
   void Code(const CsvReader& reader, QXCommon::Record& record);
-  // Whether the row becomes a case (its weight, when there is one, is usable).
-  bool Kept(const CsvReader& reader) const;
+  // The verdict on the row's weight (kUsable when the table has no weight), and the weight the
+  // row counts with.
+  WeightVerdict Weight(const CsvReader& reader, double& weight) const;
+  const TablePlan& Plan() const { return mPlan; }
 
  private:
   const TablePlan& mPlan;
@@ -97,22 +137,39 @@ class RowCoder {
 };
 
 // The library's record source over a delimited file. An error in the file does not travel
-// through the library: it ends the records early and is kept for the caller (Error()).
+// through the library: it ends the records early and is kept for the caller (Error()). Rows the
+// filter or the weight rule leave out never reach the library, so every record it is given
+// becomes a case: the cases are the taken rows, in order (CaseOfRow()).
 class CsvRecordSource : public QXCommon::RecordIterator {
  public:
-  CsvRecordSource(CsvReader& reader, RowCoder& coder, int numVars, QXQueryCancel& cancel);
+  CsvRecordSource(CsvReader& reader, RowCoder& coder, int numVars, QXQueryCancel& cancel,
+                  const LoadFilter& filter = LoadFilter());
   bool HasNext() override;
   const QXCommon::Record* Next() override;
   const std::optional<InputError>& Error() const { return mError; }
+  // Per data row, in file order: its case index, or -1 for a row left out (kept only with
+  // LoadFilter::rowCases).
+  const std::vector<int>& CaseOfRow() const { return mCaseOfRow; }
+  int Cases() const { return mCases; }
+  const LeftOutRows& LeftOut() const { return mLeftOut; }
+  double WeightedCases() const { return mWeightedCases; }
 
  private:
+  // Whether the row just read becomes a case.
+  bool Take();
+
   CsvReader& mReader;
   RowCoder& mCoder;
   QXQueryCancel& mCancel;
+  const LoadFilter& mFilter;
   QXCommon::Record mRecord;
   bool mFetched = false;
   bool mHave = false;
   std::optional<InputError> mError;
+  std::vector<int> mCaseOfRow;
+  LeftOutRows mLeftOut;
+  int mCases = 0;
+  double mWeightedCases = 0;
 };
 
 // A library status that ended an operation.
@@ -132,12 +189,17 @@ struct LoadedTable {
   std::unique_ptr<DLVarList> vars;
   std::unique_ptr<DLDataSet> data;
   double loadSeconds = 0;
+  std::vector<int> caseOfRow;  // per data row: its case index, or -1 (LoadFilter::rowCases)
+  LeftOutRows leftOut;
+  double weightedCases = 0;  // summed weights of the cases
 };
 
-// Second pass: loads every row of `source` into a data set through DLFactory::CreateDataSet.
-// Throws Cancelled, InputError or LibraryError.
+// Second pass: loads the rows of `source` that `filter` and the weight rule take into a data set
+// through DLFactory::CreateDataSet, coded through `vars` (null: the table's own list, which
+// must then exist). Throws Cancelled, InputError or LibraryError.
 void LoadData(const DataSource& source, const ColumnOptions& options, LoadedTable& table,
-              ConsoleProgress& progress, QXQueryCancel& cancel);
+              ConsoleProgress& progress, QXQueryCancel& cancel,
+              const LoadFilter& filter = LoadFilter(), DLVarList* vars = nullptr);
 
 }  // namespace ruleweave_cli
 
