@@ -43,7 +43,7 @@ def test_same_models_as_the_program(cli, table):
     for model, expected in zip(search.models_, report["models"]):
         rules = model.rules_
         rows = expected["rules"] + [expected["remainder"]]
-        assert list(rules.conditions) == [r["conditions"] for r in rows]
+        assert list(rules.conditions) == [r["text"] for r in rows]
         for column, key in [("coverage", "coverage"), ("responses", "responses"),
                             ("rate", "rate"), ("lower", "lower95"), ("upper", "upper95"),
                             ("lift", "lift")]:
