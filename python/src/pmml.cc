@@ -1,5 +1,6 @@
-// PMML in and out: a model written as a document through the library's exporter, and a
-// document's lists read back through a variable list built from its data dictionary.
+// PMML in and out: a model written as a document through the library's exporter, a document's
+// fields and rule figures listed by the library's reader, and its lists read back through a
+// variable list built from its data dictionary. The package never parses the XML itself.
 #include <sstream>
 #include <stdexcept>
 
@@ -68,8 +69,56 @@ std::vector<std::unique_ptr<DLList>> ImportPmmlLists(const std::string& document
 
 namespace {
 
-// The conditions of every rule of a document, list by list, in the words of the rules table.
-py::list PmmlConditions(const std::string& document, const py::list& specs) {
+// The reader's reason when it gives one, else the status in words.
+[[noreturn]] void ThrowUnreadable(const QXDecision::QXStatus& status, const std::string& reason) {
+  throw py::value_error("not a readable PMML document (" +
+                        (reason.empty() ? StatusText(status) : reason) + ")");
+}
+
+// The data dictionary of a document as the library's reader lists it.
+py::list PmmlFields(const std::string& document) {
+  std::vector<QXDecisionXML::PMMLField> fields;
+  std::string reason;
+  const QXDecision::QXStatus status = QXDecisionXML::GetModelFields(document, fields, &reason);
+  if (status.IsError()) ThrowUnreadable(status, reason);
+  py::list out;
+  for (const QXDecisionXML::PMMLField& field : fields) {
+    py::dict entry;
+    entry["name"] = field.name;
+    entry["optype"] = field.optype;
+    entry["data_type"] = field.dataType;
+    entry["values"] = field.values;
+    entry["used"] = field.used;
+    entry["predicted"] = field.predicted;
+    out.append(entry);
+  }
+  return out;
+}
+
+// The training figures of every rule of a document, list by list, the remainder rule last.
+py::list PmmlRuleRecords(const std::string& document) {
+  std::vector<std::vector<QXDecisionXML::PMMLRuleRecord>> lists;
+  std::string reason;
+  const QXDecision::QXStatus status = QXDecisionXML::GetModelRuleRecords(document, lists, &reason);
+  if (status.IsError()) ThrowUnreadable(status, reason);
+  py::list out;
+  for (const std::vector<QXDecisionXML::PMMLRuleRecord>& records : lists) {
+    py::list rules;
+    for (const QXDecisionXML::PMMLRuleRecord& record : records) {
+      py::dict entry;
+      entry["id"] = record.id;
+      entry["record_count"] = record.recordCount;
+      entry["nb_correct"] = record.nbCorrect;
+      rules.append(entry);
+    }
+    out.append(rules);
+  }
+  return out;
+}
+
+// Every list of a document as imported: the conditions of its rules in the words of the rules
+// table, and the response value its query names.
+py::list PmmlLists(const std::string& document, const py::list& specs) {
   const TableInput input = ParseTable(specs, py::none(), "");
   std::unique_ptr<DLVarList> vars = BuildVarList(input);
   const std::vector<std::unique_ptr<DLList>> lists =
@@ -81,7 +130,11 @@ py::list PmmlConditions(const std::string& document, const py::list& specs) {
     for (int r = 0; r < list->GetNumOfRules(); ++r) {
       rules.append(RuleText(*list->GetRule(r), *vars, probe.GetMissingCategory()));
     }
-    out.append(rules);
+    py::dict entry;
+    entry["conditions"] = rules;
+    const DLDataQuery* query = list->GetDataQuery();
+    entry["response"] = query != nullptr ? query->GetResponseVal() : std::string();
+    out.append(entry);
   }
   return out;
 }
@@ -89,9 +142,18 @@ py::list PmmlConditions(const std::string& document, const py::list& specs) {
 }  // namespace
 
 void RegisterPmml(py::module_& m) {
-  m.def("pmml_conditions", &PmmlConditions, py::arg("document"), py::arg("columns"),
-        "The conditions of every rule of a PMML document, one list of texts per rule list; the "
-        "columns describe the document's data dictionary.");
+  m.def("pmml_fields", &PmmlFields, py::arg("document"),
+        "The data dictionary of a PMML document in order, as the library's reader sees it: dicts "
+        "of name, optype, data_type, values (valid categories), used and predicted. Raises "
+        "ValueError with the reader's reason for a document it refuses.");
+  m.def("pmml_rule_records", &PmmlRuleRecords, py::arg("document"),
+        "The training figures of every rule of a PMML document, one list per rule list with its "
+        "remainder rule last: dicts of id, record_count and nb_correct (NaN where absent or not "
+        "a count). Raises ValueError as pmml_fields does.");
+  m.def("pmml_lists", &PmmlLists, py::arg("document"), py::arg("columns"),
+        "Every rule list of a PMML document as imported: dicts of conditions (one text per rule) "
+        "and response (the response value of the list's query); the columns describe the "
+        "document's data dictionary.");
 }
 
 }  // namespace ruleweave_py

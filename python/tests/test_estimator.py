@@ -198,3 +198,6 @@ def test_scoring_refuses_what_it_cannot_read(planted, tmp_path):
     (tmp_path / "rules.pmml").write_text("<PMML><Header/></PMML>")
     with pytest.raises(ValueError, match="not a PMML rule-set document"):
         read_pmml(tmp_path / "rules.pmml")
+    (tmp_path / "rules.pmml").write_text('<!DOCTYPE PMML [<!ENTITY a "b">]><PMML>&a;</PMML>')
+    with pytest.raises(ValueError, match="not a readable PMML document"):
+        read_pmml(tmp_path / "rules.pmml")

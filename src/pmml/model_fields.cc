@@ -1,7 +1,9 @@
-// QXDecisionXML::GetModelFields: the data dictionary and mining schemas of a PMML document, as the
-// import's reader sees them.
+// QXDecisionXML::GetModelFields and GetModelRuleRecords: the data dictionary, mining schemas and
+// rule figures of a PMML document, as the import's reader sees them.
 #include "ruleweave/pmml/model_fields.h"
 
+#include <cmath>
+#include <limits>
 #include <memory>
 #include <new>
 #include <utility>
@@ -14,6 +16,8 @@
 namespace QXDecisionXML {
 
 namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 const char* OptypeText(QXScore::ScoreMeasureLevel level) {
   switch (level) {
@@ -29,10 +33,12 @@ const char* OptypeText(QXScore::ScoreMeasureLevel level) {
   return "";
 }
 
-}  // namespace
-
-QXDecision::QXStatus GetModelFields(const std::string& document, std::vector<PMMLField>& fields,
-                                    std::string* errorMessage) {
+// Reads `document` into `ruleSets`; on failure the status is 110030 with the reason in
+// `errorMessage`. Both listings go through here so that they accept and refuse the same
+// documents as the import.
+QXDecision::QXStatus ReadRuleSets(const std::string& document,
+                                  std::unique_ptr<QXScore::RuleSetModel>& ruleSets,
+                                  std::string* errorMessage) {
   const QXDecision::QXStatus unreadable =
       ruleweave::status::Error(ruleweave::status::kUnreadableDocument);
   std::unique_ptr<QXScore::ScoreModel> model;
@@ -46,11 +52,27 @@ QXDecision::QXStatus GetModelFields(const std::string& document, std::vector<PMM
     if (errorMessage != nullptr) *errorMessage = "out of memory while reading the document";
     return unreadable;
   }
-  const auto* ruleSets = dynamic_cast<const QXScore::RuleSetModel*>(model.get());
-  if (ruleSets == nullptr) {
+  auto* read = dynamic_cast<QXScore::RuleSetModel*>(model.get());
+  if (read == nullptr) {
     if (errorMessage != nullptr) *errorMessage = "the document holds no rule-set model";
     return unreadable;
   }
+  model.release();
+  ruleSets.reset(read);
+  return QXDecision::QXStatus();
+}
+
+// A figure as reported: counts of cases or weights are never negative, so a negative number
+// says as little as a missing one.
+double Figure(double value) { return std::isfinite(value) && value >= 0 ? value : kNaN; }
+
+}  // namespace
+
+QXDecision::QXStatus GetModelFields(const std::string& document, std::vector<PMMLField>& fields,
+                                    std::string* errorMessage) {
+  std::unique_ptr<QXScore::RuleSetModel> ruleSets;
+  const QXDecision::QXStatus status = ReadRuleSets(document, ruleSets, errorMessage);
+  if (status.IsError()) return status;
 
   std::vector<PMMLField> listed;
   for (const QXScore::ScoreDictVar* var : ruleSets->GetDictVars()) {
@@ -75,6 +97,30 @@ QXDecision::QXStatus GetModelFields(const std::string& document, std::vector<PMM
     if (!target.empty()) mark(target, true);
   }
   fields = std::move(listed);
+  return QXDecision::QXStatus();
+}
+
+QXDecision::QXStatus GetModelRuleRecords(const std::string& document,
+                                         std::vector<std::vector<PMMLRuleRecord>>& lists,
+                                         std::string* errorMessage) {
+  std::unique_ptr<QXScore::RuleSetModel> ruleSets;
+  const QXDecision::QXStatus status = ReadRuleSets(document, ruleSets, errorMessage);
+  if (status.IsError()) return status;
+
+  std::vector<std::vector<PMMLRuleRecord>> read;
+  for (const std::vector<QXScore::SimpleRule*>& rules : ruleSets->GetSimpleRules()) {
+    std::vector<PMMLRuleRecord> records;
+    for (const QXScore::SimpleRule* rule : rules) {
+      if (rule == nullptr) continue;  // a CompoundRule
+      PMMLRuleRecord record;
+      record.id = rule->GetRuleId();
+      record.recordCount = Figure(rule->GetRecordCount());
+      record.nbCorrect = Figure(rule->GetNbCorrect());
+      records.push_back(std::move(record));
+    }
+    read.push_back(std::move(records));
+  }
+  lists = std::move(read);
   return QXDecision::QXStatus();
 }
 

@@ -5,7 +5,7 @@
 // query's predictor names, target name and response value (the score of the list's last
 // rule); per rule its label, disabled flag, search direction and segments. Each list's trailing
 // remainder rule (predicate True) is dropped, so the lists re-measure and export as before.
-// Measures, rule ids, recordCount and nbCorrect are not read.
+// Measures are not taken over: rule ids, recordCount and nbCorrect only reach GetModelRuleRecords.
 #include "pmml/pmml_importer.h"
 #include "foundation/status_codes.h"
 

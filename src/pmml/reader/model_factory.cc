@@ -18,6 +18,7 @@
 #include <libxml/tree.h>
 
 #include <cfloat>
+#include <limits>
 #include <map>
 #include <memory>
 #include <string>
@@ -50,6 +51,16 @@ bool GetAttribute(const xmlNode* node, const char* name, std::string* value) {
   value->assign(reinterpret_cast<const char*>(raw));
   xmlFree(raw);
   return true;
+}
+
+// The attribute `name` as one finite number; NaN when absent or anything else.
+double FigureOf(const xmlNode* node, const char* name) {
+  std::string text;
+  double value = 0;
+  if (GetAttribute(node, name, &text) && ruleweave::number_text::ParseWholeNumber(text, &value)) {
+    return value;
+  }
+  return std::numeric_limits<double>::quiet_NaN();
 }
 
 std::string TextOf(const xmlNode* node) {
@@ -244,6 +255,11 @@ class DocumentReader {
       throw ScorerException("a SimpleRule has no score" + LineOf(node));
     }
     rule->SetScoreValue(score);
+    // The id and the training figures are only reported, never needed: no value is refused.
+    std::string id;
+    if (GetAttribute(node, "id", &id)) rule->SetRuleId(std::move(id));
+    rule->SetRecordCount(FigureOf(node, "recordCount"));
+    rule->SetNbCorrect(FigureOf(node, "nbCorrect"));
     const xmlNode* predicate = nullptr;
     for (const xmlNode* child = node->children; child != nullptr; child = child->next) {
       if (IsElement(child, "Extension")) {

@@ -3,6 +3,7 @@
 #ifndef RULEWEAVE_PMML_READER_RULE_SET_MODEL_H_
 #define RULEWEAVE_PMML_READER_RULE_SET_MODEL_H_
 
+#include <limits>
 #include <map>
 #include <memory>
 #include <string>
@@ -16,9 +17,10 @@
 namespace QXScore {
 
 // One SimpleRule: label, disabled flag and search direction from its Extension elements, its
-// score, and its predicates (empty for the predicate "True"). An entry of the predicates is
-// null where the document holds a predicate this reader cannot express as one test per field
-// (False, or/xor/surrogate, an unknown operator, conflicting tests of one field).
+// score, id and training figures (recordCount, nbCorrect), and its predicates (empty for the
+// predicate "True"). An entry of the predicates is null where the document holds a predicate
+// this reader cannot express as one test per field (False, or/xor/surrogate, an unknown
+// operator, conflicting tests of one field).
 class SimpleRule {
  public:
   SimpleRule() = default;
@@ -30,6 +32,11 @@ class SimpleRule {
   // 1 means down, 0 up.
   int GetSearchDirection() const { return mDirection; }
   const std::string& GetScoreValue() const { return mScore; }
+  // The id as written; empty when absent.
+  const std::string& GetRuleId() const { return mId; }
+  // recordCount and nbCorrect as numbers; NaN when absent or not one finite number.
+  double GetRecordCount() const { return mRecordCount; }
+  double GetNbCorrect() const { return mNbCorrect; }
   const std::vector<ScoreSplitVar*>& GetSplitVar() const { return mSplitPointers; }
   // True when the rule's predicate is the element True.
   bool IsTruePredicate() const { return mTruePredicate; }
@@ -38,6 +45,9 @@ class SimpleRule {
   void SetDisabled(bool disabled) { mDisabled = disabled; }
   void SetSearchDirection(int direction) { mDirection = direction; }
   void SetScoreValue(std::string score) { mScore = std::move(score); }
+  void SetRuleId(std::string id) { mId = std::move(id); }
+  void SetRecordCount(double count) { mRecordCount = count; }
+  void SetNbCorrect(double count) { mNbCorrect = count; }
   void SetTruePredicate(bool isTrue) { mTruePredicate = isTrue; }
   // Takes `split` over (null allowed); its position must be the current number of splits.
   void AddSplit(std::unique_ptr<ScoreSplitVar> split);
@@ -48,6 +58,9 @@ class SimpleRule {
   bool mDisabled = false;
   int mDirection = 0;
   std::string mScore;
+  std::string mId;
+  double mRecordCount = std::numeric_limits<double>::quiet_NaN();
+  double mNbCorrect = std::numeric_limits<double>::quiet_NaN();
   bool mTruePredicate = false;
   std::vector<std::unique_ptr<ScoreSplitVar>> mSplits;
   std::vector<ScoreSplitVar*> mSplitPointers;
