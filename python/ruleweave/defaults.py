@@ -4,7 +4,7 @@ signature and its documentation take them from here, so they change in this one 
 DEFAULTS = {
     "response": None,  # required at fit: the target category that counts as a response
     # a share of the (weighted) cases, never below MIN_GROUP_FLOOR; an int is a count
-    "min_group": "5%",
+    "min_group": "2%",
     "list_depth": 10,
     "rule_depth": 3,
     "list_width": 5,
@@ -19,4 +19,4 @@ DEFAULTS = {
 }
 
 # The smallest group a share of the cases may come to.
-MIN_GROUP_FLOOR = 10
+MIN_GROUP_FLOOR = 20

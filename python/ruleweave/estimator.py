@@ -147,8 +147,8 @@ class DecisionListSearch(_Mixin, _Base):
 
     Parameters (defaults in ruleweave.defaults.DEFAULTS, the command-line program's):
       response       the target value that counts as a response (required at fit)
-      min_group      smallest group a condition may select: "5%" (a share of the weighted
-                     rows, never below 10) or a count
+      min_group      smallest group a condition may select: "2%" (a share of the weighted
+                     rows, never below 20) or a count
       list_depth, rule_depth, list_width, rule_width   how far and how wide the search looks
       bins, binning  bins per continuous column, "frequency" or "width"
       confidence     confidence of the tests that accept a condition (0 < c < 1)

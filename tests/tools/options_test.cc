@@ -76,7 +76,7 @@ TEST(MinGroup, ReadsACountOrAShareThatNeverGoesBelowTheFloor) {
   for (const char* bad : {"0", "0%", "-5%", "101%", "%", "x%", "1.5"}) {
     EXPECT_THROW(ParseMinGroup(bad), UsageError) << bad;
   }
-  EXPECT_EQ(SearchOptions().minGroup.Resolve(1000), 50) << "the default is a share";
+  EXPECT_EQ(SearchOptions().minGroup.Resolve(10000), 200) << "the default is a share";
 }
 
 }  // namespace

@@ -21,8 +21,8 @@ struct ProgramDefaults {
   int bins = 10;
   DLConst::BinningType binning = DLConst::EqualFrequency;
   double confidence = 0.9;
-  double minGroupShare = 0.05;  // of the weighted cases ...
-  int minGroupFloor = 10;       // ... but never fewer cases than this
+  double minGroupShare = 0.02;  // of the weighted cases ...
+  int minGroupFloor = 20;       // ... but never fewer cases than this
   int shownModels = 3;          // models printed unless --models says otherwise
   std::uint64_t seed = 1;       // of the holdout split
 };

@@ -1,14 +1,8 @@
-// Reading the data dictionary and mining schemas of a PMML document through the library's limited
-// reader (QXDecisionXML::GetModelFields); the training figures recorded on its rules are still
-// read with libxml2 (network access off) until the library offers them.
+// Reading the data dictionary, mining schemas and rule records of a PMML document through the
+// library's limited reader (QXDecisionXML::GetModelFields and GetModelRuleRecords), so the
+// program never parses untrusted XML itself.
 #include "pmml_fields.h"
 
-#include <libxml/parser.h>
-#include <libxml/tree.h>
-
-#include <cmath>
-#include <cstdlib>
-#include <memory>
 #include <stdexcept>
 
 #include <ruleweave/ruleweave.h>
@@ -17,67 +11,26 @@ namespace ruleweave_cli {
 
 namespace {
 
-struct DocDeleter {
-  void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
-};
-
-bool Is(const xmlNode* node, const char* name) {
-  return node->type == XML_ELEMENT_NODE &&
-         xmlStrcmp(node->name, reinterpret_cast<const xmlChar*>(name)) == 0;
-}
-
-std::string Attr(const xmlNode* node, const char* name) {
-  xmlChar* value = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name));
-  if (value == nullptr) return "";
-  std::string out(reinterpret_cast<const char*>(value));
-  xmlFree(value);
-  return out;
-}
-
-using Doc = std::unique_ptr<xmlDoc, DocDeleter>;
-
-// `document` parsed, its root checked to be PMML.
-Doc Parse(const std::string& document) {
-  Doc doc(xmlReadMemory(document.data(), static_cast<int>(document.size()), "model.pmml", nullptr,
-                        XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
-  if (!doc) {
-    const xmlError* error = xmlGetLastError();
-    std::string detail = error && error->message ? error->message : "not well-formed XML";
-    while (!detail.empty() && detail.back() == '\n') detail.pop_back();
-    if (error) detail = "line " + std::to_string(error->line) + ": " + detail;
-    throw std::runtime_error("not a readable XML document (" + detail + ")");
-  }
-  const xmlNode* root = xmlDocGetRootElement(doc.get());
-  if (root == nullptr || !Is(root, "PMML")) {
-    throw std::runtime_error("not a PMML document (the root element is not PMML)");
-  }
-  return doc;
-}
-
-double NumberAttr(const xmlNode* node, const char* name) {
-  const std::string text = Attr(node, name);
-  char* end = nullptr;
-  const double value = std::strtod(text.c_str(), &end);
-  return text.empty() || *end != '\0' ? std::nan("") : value;
+std::string Unreadable(const QXDecision::QXStatus& status, const std::string& reason) {
+  return "not a readable PMML document (" +
+         (reason.empty() ? std::string(QXDecision::QXStatus::GetDescription(status.GetErrorCode()))
+                         : reason) +
+         ")";
 }
 
 }  // namespace
 
 std::vector<std::vector<PmmlRuleRecord>> ReadPmmlRuleRecords(const std::string& document) {
-  const Doc doc = Parse(document);
+  std::vector<std::vector<QXDecisionXML::PMMLRuleRecord>> read;
+  std::string reason;
+  const QXDecision::QXStatus status = QXDecisionXML::GetModelRuleRecords(document, read, &reason);
+  if (status.IsError()) throw std::runtime_error(Unreadable(status, reason));
   std::vector<std::vector<PmmlRuleRecord>> lists;
-  for (const xmlNode* model = xmlDocGetRootElement(doc.get())->children; model;
-       model = model->next) {
-    if (!Is(model, "RuleSetModel")) continue;
-    std::vector<PmmlRuleRecord>& rules = lists.emplace_back();
-    for (const xmlNode* set = model->children; set; set = set->next) {
-      if (!Is(set, "RuleSet")) continue;
-      for (const xmlNode* rule = set->children; rule; rule = rule->next) {
-        if (Is(rule, "SimpleRule")) {
-          rules.push_back({NumberAttr(rule, "recordCount"), NumberAttr(rule, "nbCorrect")});
-        }
-      }
-    }
+  lists.reserve(read.size());
+  for (const auto& rules : read) {
+    std::vector<PmmlRuleRecord>& out = lists.emplace_back();
+    for (const QXDecisionXML::PMMLRuleRecord& r : rules)
+      out.push_back({r.recordCount, r.nbCorrect});
   }
   return lists;
 }
@@ -87,11 +40,7 @@ std::vector<PmmlField> ReadPmmlFields(const std::string& document) {
   std::string reason;
   const QXDecision::QXStatus status = QXDecisionXML::GetModelFields(document, read, &reason);
   if (status.IsError()) {
-    throw std::runtime_error(
-        "not a readable PMML document (" +
-        (reason.empty() ? std::string(QXDecision::QXStatus::GetDescription(status.GetErrorCode()))
-                        : reason) +
-        ")");
+    throw std::runtime_error(Unreadable(status, reason));
   }
   if (read.empty()) throw std::runtime_error("the PMML document has no DataDictionary");
   std::vector<PmmlField> fields;

@@ -1,7 +1,7 @@
 // What `ruleweave score` needs to know of a PMML rule-set document before the library reads it:
 // the fields of its data dictionary (kind, data type, valid categories in order) and which field
-// each rule set predicts, read through the library; and the training figures recorded on each
-// rule, read with libxml2 until the library offers them.
+// each rule set predicts, and the training figures recorded on each rule, all read through the
+// library's limited reader.
 #ifndef RULEWEAVE_TOOLS_PMML_FIELDS_H_
 #define RULEWEAVE_TOOLS_PMML_FIELDS_H_
 
