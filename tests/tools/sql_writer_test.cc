@@ -84,7 +84,7 @@ TEST(Sql, ModelIsASelectOfTwoCaseColumnsInRuleOrder) {
             "-- Each row is taken by the first rule whose conditions it meets, else by the\n"
             "-- remainder. Column \"rule\" is the rule's label (R1.2: list 1, rule 2), "
             "\"rule_rate\" its\n"
-            "-- response rate where the model was measured. The rows must be in a table or view\n"
+            "-- response rate on the training rows. The rows must be in a table or view\n"
             "-- named \"data\", with missing values stored as NULL and numbers in numeric "
             "columns.\n"
             "SELECT \"data\".*,\n"
@@ -99,6 +99,17 @@ TEST(Sql, ModelIsASelectOfTwoCaseColumnsInRuleOrder) {
             "    ELSE 0.125\n"
             "  END AS \"rule_rate\"\n"
             "FROM \"data\";\n");
+
+  // A model read from a file gives the training rates the file records, not those measured on
+  // the scored rows.
+  m.hasTrainingRate = true;
+  for (RuleRow& row : m.rows) row.trainingRate = 0.5;
+  std::ostringstream read;
+  WriteSql(read, m);
+  EXPECT_NE(
+      read.str().find("THEN 0.5\n    WHEN 1 = 1 THEN 0.5\n    ELSE 0.5\n  END AS \"rule_rate\""),
+      std::string::npos)
+      << read.str();
 }
 
 }  // namespace

@@ -107,22 +107,27 @@ void WriteSql(std::ostream& out, const ModelReport& model) {
       << "-- Each row is taken by the first rule whose conditions it meets, else by the\n"
       << "-- remainder. Column \"rule\" is the rule's label (R1.2: list 1, rule 2), \"rule_rate\" "
          "its\n"
-      << "-- response rate where the model was measured. The rows must be in a table or view\n"
+      << "-- response rate on the training rows. The rows must be in a table or view\n"
       << "-- named \"data\", with missing values stored as NULL and numbers in numeric columns.\n";
+  // A rule's training rate: what the model file records when the model was read from one (the
+  // figures measured on the scored rows would leak their labels into the rate), else the rate
+  // measured by the search itself.
+  auto rateOf = [&model](const RuleRow* row) {
+    if (row == nullptr) return static_cast<double>(NAN);
+    return model.hasTrainingRate ? row->trainingRate : row->rate;
+  };
   // The two CASE expressions test the same conditions in the same order.
   auto writeCase = [&](bool labels) {
     if (rules.empty()) {  // CASE needs a WHEN: a model without rules is all remainder
-      out << "  "
-          << (labels ? SqlString("remainder") : SqlNumber(remainder ? remainder->rate : NAN));
+      out << "  " << (labels ? SqlString("remainder") : SqlNumber(rateOf(remainder)));
       return;
     }
     out << "  CASE\n";
     for (const RuleRow* row : rules) {
       out << "    WHEN " << RulePredicate(*row) << " THEN "
-          << (labels ? SqlString(Label(*row)) : SqlNumber(row->rate)) << '\n';
+          << (labels ? SqlString(Label(*row)) : SqlNumber(rateOf(row))) << '\n';
     }
-    out << "    ELSE "
-        << (labels ? SqlString("remainder") : SqlNumber(remainder ? remainder->rate : NAN))
+    out << "    ELSE " << (labels ? SqlString("remainder") : SqlNumber(rateOf(remainder)))
         << "\n  END";
   };
   out << "SELECT \"data\".*,\n";

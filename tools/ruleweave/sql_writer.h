@@ -1,5 +1,5 @@
 // A model's rules as standard SQL: a SELECT whose two CASE columns give each row the rule that
-// takes it ("L.R", list and rule from 1, or 'remainder') and that rule's response rate.
+// takes it (R1.2: list 1, rule 2, or 'remainder') and that rule's training response rate.
 #ifndef RULEWEAVE_TOOLS_SQL_WRITER_H_
 #define RULEWEAVE_TOOLS_SQL_WRITER_H_
 
@@ -18,7 +18,7 @@ std::string SqlString(const std::string& text);
 std::string SqlPredicate(const Condition& condition);
 
 // Writes `model` as
-//   SELECT "data".*, CASE WHEN <rule 1.1> THEN '1.1' ... ELSE 'remainder' END AS "rule",
+//   SELECT "data".*, CASE WHEN <rule 1.1> THEN 'R1.1' ... ELSE 'remainder' END AS "rule",
 //          CASE WHEN <rule 1.1> THEN <rate> ... ELSE <remainder rate> END AS "rule_rate"
 //   FROM "data";
 // with comments saying what it needs: the rows in a table (or view) named "data", missing
