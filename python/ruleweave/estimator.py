@@ -102,10 +102,10 @@ def _response_code(target, response):
                      f"'{target.name}' (its values: {shown})")
 
 
-def _take(spec, rows):
-    """A column spec restricted to `rows`; a continuous column gets the range of those rows."""
-    out = dict(spec, values=spec["values"][rows])
-    if spec["kind"] == "continuous":
+def _take(coldef, rows):
+    """A column definition restricted to `rows`; a continuous column gets the range of those rows."""
+    out = dict(coldef, values=coldef["values"][rows])
+    if coldef["kind"] == "continuous":
         present = out["values"][~np.isnan(out["values"])]
         out["min"], out["max"] = ((present.min(), present.max()) if len(present)
                                   else (0.0, 0.0))
@@ -276,13 +276,13 @@ class DecisionListSearch(_Mixin, _Base):
         response_code = _response_code(target, self.response)
         is_response = codes == response_code
 
-        features, specs = [], []
+        features, coldefs = [], []
         bins = _check_int("bins", self.bins, 2)
         for name, column in zip(names, X.columns):
-            schema, spec = infer_column(name, X[column], bins)
+            schema, coldef = infer_column(name, X[column], bins)
             if schema is not None:
                 features.append(schema)
-                specs.append(spec)
+                coldefs.append(coldef)
         if not features:
             raise ValueError("X has no column that can be used")
 
@@ -298,7 +298,7 @@ class DecisionListSearch(_Mixin, _Base):
         while weight_name in names or weight_name == target_name:
             weight_name = "_" + weight_name
         subset = (lambda s: s) if len(train) == rows else (lambda s: _take(s, train))
-        train_specs = [subset(s) for s in specs] + [subset(target_spec)]
+        train_specs = [subset(s) for s in coldefs] + [subset(target_spec)]
 
         report, done = _progress(progress)
         try:

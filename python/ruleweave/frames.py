@@ -1,9 +1,9 @@
-"""From pandas columns to the column specs the extension module loads.
+"""From pandas columns to the column definitions the extension module loads.
 
 Words used here:
   schema  what a column became at fit time: its kind ("continuous", "nominal", "ordinal"), whether
           its categories are numbers (and whole numbers), and the categories in code order;
-  spec    a schema plus one numpy buffer of the column's values: float64 with NaN for missing
+  coldef    a schema plus one numpy buffer of the column's values: float64 with NaN for missing
           (continuous), or integer category codes with -1 for missing (categorical).
 
 How pandas dtypes are read:
@@ -35,8 +35,8 @@ class ColumnSchema:
     target: bool = False
     boolean: bool = False  # read from a bool column (categories "False", "True")
 
-    def spec(self, values, low=0.0, high=0.0, categories=None):
-        """The spec of this column over `values` (float64 or codes)."""
+    def coldef(self, values, low=0.0, high=0.0, categories=None):
+        """The coldef of this column over `values` (float64 or codes)."""
         out = {"name": self.name, "kind": self.kind, "target": self.target, "values": values}
         if self.kind == "continuous":
             out.update(min=float(low), max=float(high))
@@ -139,7 +139,7 @@ def _unsupported(name, dtype):
 
 
 def infer_column(name, column, bins, target=False):
-    """The schema and spec of a column at fit time, or (None, None) when it is left out."""
+    """The schema and coldef of a column at fit time, or (None, None) when it is left out."""
     dtype = column.dtype
     if isinstance(dtype, pd.CategoricalDtype):
         numeric, integral, cats = _category_texts(name, dtype.categories)
@@ -157,7 +157,7 @@ def infer_column(name, column, bins, target=False):
             codes, uniques = pd.factorize(values, sort=False)
             cats = [float(v) for v in uniques]
             schema = ColumnSchema(name, "nominal", True, _is_whole(values), cats, True)
-            return schema, schema.spec(small_codes(codes, len(cats)))
+            return schema, schema.coldef(small_codes(codes, len(cats)))
         if _is_whole(values):
             present = values[~np.isnan(values)]
             uniques = pd.unique(present)
@@ -166,7 +166,7 @@ def infer_column(name, column, bins, target=False):
                 codes = np.searchsorted(cats, values)
                 codes[np.isnan(values)] = -1
                 schema = ColumnSchema(name, "ordinal", True, True, [float(c) for c in cats])
-                return schema, schema.spec(small_codes(codes, len(cats)))
+                return schema, schema.coldef(small_codes(codes, len(cats)))
         if np.isnan(values).all():
             warnings.warn(f"column '{name}' has no value; it is not used", stacklevel=4)
             return None, None
@@ -175,7 +175,7 @@ def infer_column(name, column, bins, target=False):
             warnings.warn(f"column '{name}' has only one value; it is not used", stacklevel=4)
             return None, None
         schema = ColumnSchema(name, "continuous")
-        return schema, schema.spec(values, low, high)
+        return schema, schema.coldef(values, low, high)
     if pdt.is_object_dtype(dtype) or pdt.is_string_dtype(dtype):
         values, missing = _text_values(name, column)
         codes, uniques = pd.factorize(values, sort=False)
@@ -189,11 +189,11 @@ def _categorical_or_none(schema, codes):
     if not schema.target and not (codes >= 0).any():
         warnings.warn(f"column '{schema.name}' has no value; it is not used", stacklevel=5)
         return None, None
-    return schema, schema.spec(codes)
+    return schema, schema.coldef(codes)
 
 
 def encode_column(schema, column):
-    """The spec of a column of new rows for a fit-time schema. Categories the schema does not
+    """The coldef of a column of new rows for a fit-time schema. Categories the schema does not
     hold are appended after its own (they match no condition that names categories)."""
     name = schema.name
     if schema.kind == "continuous":
@@ -203,7 +203,7 @@ def encode_column(schema, column):
         values = _float_values(name, column)
         present = values[~np.isnan(values)]
         low, high = (present.min(), present.max()) if len(present) else (0.0, 0.0)
-        return schema.spec(values, low, high)
+        return schema.coldef(values, low, high)
     if schema.numeric:
         dtype = column.dtype
         if isinstance(dtype, pd.CategoricalDtype):
@@ -237,9 +237,9 @@ def encode_column(schema, column):
         codes[unknown] = extra + len(categories)
         categories += [float(u) for u in uniques] if schema.numeric else [str(u) for u in uniques]
     codes[missing] = -1
-    return schema.spec(small_codes(codes, len(categories)), categories=categories)
+    return schema.coldef(small_codes(codes, len(categories)), categories=categories)
 
 
 def empty_target(schema, rows):
-    """The target's spec for rows without target values."""
-    return schema.spec(np.full(rows, -1, dtype=np.int8))
+    """The target's coldef for rows without target values."""
+    return schema.coldef(np.full(rows, -1, dtype=np.int8))

@@ -141,21 +141,21 @@ class DecisionListModel:
         if len(X) == 0:
             raise ValueError("X has no rows")
         columns = {str(c): c for c in X.columns}
-        specs = []
+        coldefs = []
         for schema in self.features:
             if schema.name not in columns:
                 raise ValueError(f"X lacks the column '{schema.name}' the model reads")
-            specs.append(encode_column(schema, X[columns[schema.name]]))
-        specs.append(empty_target(self.target, len(X)))
-        return specs, len(X)
+            coldefs.append(encode_column(schema, X[columns[schema.name]]))
+        coldefs.append(empty_target(self.target, len(X)))
+        return coldefs, len(X)
 
     def slots(self, X):
         """Per row the slot of the rule that takes it; the remainder is the last slot."""
-        specs, rows = self._specs(X)
+        coldefs, rows = self._specs(X)
         last = len(self.labels) - 1
         if self.document is None:
             return np.full(rows, last, dtype=np.int32)
-        slots = _ruleweave.measure(self.document, specs, None, "", rows=True)["slots"]
+        slots = _ruleweave.measure(self.document, coldefs, None, "", rows=True)["slots"]
         slots[slots < 0] = last
         return slots
 
@@ -163,9 +163,9 @@ class DecisionListModel:
         """The model's figures on rows with known target codes."""
         if self.document is None:
             return None
-        specs, _ = self._specs(X)
-        specs[-1] = self.target.spec(y_codes)
-        return _ruleweave.measure(self.document, specs, weights, weight_name)
+        coldefs, _ = self._specs(X)
+        coldefs[-1] = self.target.coldef(y_codes)
+        return _ruleweave.measure(self.document, coldefs, weights, weight_name)
 
     def apply(self, X):
         """Each row's rule as "L.R" (list and rule, from 1), or "remainder"."""

@@ -55,9 +55,9 @@ def read_pmml(path):
         elif field["used"]:
             features.append(schema)
 
-    specs = [s.spec(np.zeros(0, dtype=np.float64 if s.kind == "continuous" else np.int8))
+    coldefs = [s.coldef(np.zeros(0, dtype=np.float64 if s.kind == "continuous" else np.int8))
              for s in features + [target]]
-    imported = _ruleweave.pmml_lists(document, specs)
+    imported = _ruleweave.pmml_lists(document, coldefs)
     response_code = _response_code(target, imported[0]["response"], path)
     lists, remainder = [], None
     for rules, entry in zip(records, imported):

@@ -3,7 +3,8 @@
 // file of the module.
 //
 // Words used here:
-//   column spec  a dict the Python side builds per column: name, kind, role, categories and the
+//   column definition  a dict the Python side builds per column: name, kind, role, categories and
+//   the
 //                numpy buffer of its values (doubles for continuous columns, integer category
 //                codes with -1 for missing for categorical ones);
 //   table        a variable list and the data set loaded from the column buffers;
@@ -55,9 +56,9 @@ struct TableInput {
   bool largeCategories = false;
 };
 
-// Reads the column specs (and weights, None for none). Throws py::value_error / py::type_error
-// naming the column when a spec is malformed.
-TableInput ParseTable(const py::list& specs, const py::object& weights,
+// Reads the column definitions (and weights, None for none). Throws py::value_error /
+// py::type_error naming the column when a coldef is malformed.
+TableInput ParseTable(const py::list& coldefs, const py::object& weights,
                       const std::string& weightName);
 
 // A variable list and the data set loaded into it; the data set borrows the list.

@@ -1,5 +1,5 @@
-// Columns from numpy buffers into the library: the column specs, the variable list they make and
-// a record source that reads one row of every buffer per record (no Python object per cell).
+// Columns from numpy buffers into the library: the column definitions, the variable list they make
+// and a record source that reads one row of every buffer per record (no Python object per cell).
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -21,7 +21,7 @@ Column::Kind KindOf(const std::string& kind, const std::string& name) {
 }
 
 // Takes the buffer of a column: doubles for continuous columns, integers for codes. The array is
-// kept, so the pointer stays valid while the spec lives.
+// kept, so the pointer stays valid while the coldef lives.
 void TakeBuffer(Column& column, const py::handle& values, py::ssize_t& rows) {
   column.array = py::reinterpret_borrow<py::array>(values);
   if (!py::isinstance<py::array>(values) || column.array.ndim() != 1) {
@@ -108,31 +108,31 @@ class ArrayRecords : public QXCommon::RecordIterator {
 
 }  // namespace
 
-TableInput ParseTable(const py::list& specs, const py::object& weights,
+TableInput ParseTable(const py::list& coldefs, const py::object& weights,
                       const std::string& weightName) {
   TableInput input;
   py::ssize_t rows = -1;
-  for (const py::handle& item : specs) {
-    const py::dict spec = py::reinterpret_borrow<py::dict>(item);
+  for (const py::handle& item : coldefs) {
+    const py::dict coldef = py::reinterpret_borrow<py::dict>(item);
     Column c;
-    c.name = spec["name"].cast<std::string>();
-    c.kind = KindOf(spec["kind"].cast<std::string>(), c.name);
-    c.target = spec.contains("target") && spec["target"].cast<bool>();
+    c.name = coldef["name"].cast<std::string>();
+    c.kind = KindOf(coldef["kind"].cast<std::string>(), c.name);
+    c.target = coldef.contains("target") && coldef["target"].cast<bool>();
     if (c.kind == Column::Kind::kContinuous) {
-      c.min = spec["min"].cast<double>();
-      c.max = spec["max"].cast<double>();
+      c.min = coldef["min"].cast<double>();
+      c.max = coldef["max"].cast<double>();
     } else {
-      c.numeric = spec["numeric"].cast<bool>();
-      c.integral = spec.contains("integral") && spec["integral"].cast<bool>();
+      c.numeric = coldef["numeric"].cast<bool>();
+      c.integral = coldef.contains("integral") && coldef["integral"].cast<bool>();
       if (c.numeric) {
-        c.numberCategories = spec["categories"].cast<std::vector<double>>();
+        c.numberCategories = coldef["categories"].cast<std::vector<double>>();
       } else {
-        c.textCategories = spec["categories"].cast<std::vector<std::string>>();
+        c.textCategories = coldef["categories"].cast<std::vector<std::string>>();
       }
       const std::size_t n = c.numeric ? c.numberCategories.size() : c.textCategories.size();
       if (n > kMaxSmallCategories) input.largeCategories = true;
     }
-    TakeBuffer(c, spec["values"], rows);
+    TakeBuffer(c, coldef["values"], rows);
     input.columns.push_back(std::move(c));
   }
   input.rows = rows < 0 ? 0 : rows;

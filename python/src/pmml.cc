@@ -118,8 +118,8 @@ py::list PmmlRuleRecords(const std::string& document) {
 
 // Every list of a document as imported: the conditions of its rules in the words of the rules
 // table, and the response value its query names.
-py::list PmmlLists(const std::string& document, const py::list& specs) {
-  const TableInput input = ParseTable(specs, py::none(), "");
+py::list PmmlLists(const std::string& document, const py::list& coldefs) {
+  const TableInput input = ParseTable(coldefs, py::none(), "");
   std::unique_ptr<DLVarList> vars = BuildVarList(input);
   const std::vector<std::unique_ptr<DLList>> lists =
       ImportPmmlLists(document, *vars, input.largeCategories);
