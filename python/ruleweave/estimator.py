@@ -266,8 +266,8 @@ class DecisionListSearch(_Mixin, _Base):
         target_name = str(y.name) if y.name is not None else "target"
         while target_name in names:
             target_name = "_" + target_name
-        target, target_spec = infer_column(target_name, y.reset_index(drop=True), 0, target=True)
-        codes = target_spec["values"]
+        target, target_coldef = infer_column(target_name, y.reset_index(drop=True), 0, target=True)
+        codes = target_coldef["values"]
         if (codes < 0).any():
             raise ValueError(f"y has {(codes < 0).sum()} missing value(s); drop or fill them")
         if len(target.categories) < 2:
@@ -298,17 +298,17 @@ class DecisionListSearch(_Mixin, _Base):
         while weight_name in names or weight_name == target_name:
             weight_name = "_" + weight_name
         subset = (lambda s: s) if len(train) == rows else (lambda s: _take(s, train))
-        train_specs = [subset(s) for s in coldefs] + [subset(target_spec)]
+        train_coldefs = [subset(s) for s in coldefs] + [subset(target_coldef)]
 
         report, done = _progress(progress)
         try:
             result = _ruleweave.search(
-                train_specs, train_weights, weight_name if weights is not None else "",
+                train_coldefs, train_weights, weight_name if weights is not None else "",
                 _response_text(target, response_code), parameters, report,
                 getattr(self, "_cancel_after_polls", -1))
         finally:
             done()
-        del train_specs
+        del train_coldefs
 
         if not result["models"]:
             warnings.warn("the search found no rule that beats the base rate significantly; "

@@ -3,10 +3,9 @@
 // file of the module.
 //
 // Words used here:
-//   column definition  a dict the Python side builds per column: name, kind, role, categories and
-//   the
-//                numpy buffer of its values (doubles for continuous columns, integer category
-//                codes with -1 for missing for categorical ones);
+//   column definition  a dict the Python side builds per column: name, kind, role, categories
+//                and the numpy buffer of its values (doubles for continuous columns, integer
+//                category codes with -1 for missing for categorical ones);
 //   table        a variable list and the data set loaded from the column buffers;
 //   slot         a rule's position counted over all lists of a model; -1 is the remainder.
 #ifndef RULEWEAVE_PYTHON_BINDING_H_
