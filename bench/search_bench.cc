@@ -1,6 +1,7 @@
 // The decision-list search on a synthetic table of 1e6 cases and 40 predictors (20 continuous,
 // 15 nominal with 2 to 60 categories, 5 ordinal) with a planted response, searched with list
-// depth 5, list width 5, rule depth 3, rule width 5 and 100 equal-width bins.
+// depth 5, list width 5, rule depth 3, rule width 5 and 100 equal-width bins, on one and on two
+// threads (BM_Search/threads:N).
 //
 // Counters: peak_rss_mb is the process's peak resident set after the benchmark;
 // max_poll_gap_s is the longest time between two polls of the cancel object during a search,
@@ -164,7 +165,8 @@ void BM_LoadMillionCases(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadMillionCases)->Unit(benchmark::kSecond)->Iterations(1);
 
-void BM_SearchMillionCases(benchmark::State& state) {
+// Arg: the number of threads of the search.
+void BM_Search(benchmark::State& state) {
   Table& table = SharedTable();
   if (!table.data) {
     state.SkipWithError("loading failed");
@@ -175,6 +177,7 @@ void BM_SearchMillionCases(benchmark::State& state) {
   for (auto _ : state) {
     DLParameters params = BenchParams();
     params.SetCancelPointer(&timer);
+    params.SetNumThreads(static_cast<int>(state.range(0)));
     DLDataQuery query(nullptr, table.predictors, "y", "1");
     DLSettings settings;
     DLFactory factory;
@@ -191,6 +194,12 @@ void BM_SearchMillionCases(benchmark::State& state) {
   state.counters["max_gap_at_poll"] = static_cast<double>(timer.mMaxGapPoll);
   state.counters["peak_rss_mb"] = PeakRssMb();
 }
-BENCHMARK(BM_SearchMillionCases)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_Search)
+    ->ArgName("threads")
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1)
+    ->UseRealTime();
 
 }  // namespace

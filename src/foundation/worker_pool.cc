@@ -10,6 +10,12 @@ constexpr std::chrono::milliseconds kWaitPollInterval(5);
 
 }  // namespace
 
+int DLWorkerPool::ResolveNumThreads(int requested) {
+  if (requested > 0) return requested;
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores > 0 ? static_cast<int>(cores) : 1;
+}
+
 DLWorkerPool::DLWorkerPool(int numThreads) {
   const int workers = numThreads > 1 ? numThreads - 1 : 0;
   mWorkers.reserve(static_cast<std::size_t>(workers));
@@ -99,10 +105,10 @@ bool DLWorkerPool::Run(int n, const Task& task, const Poll& poll) {
 
   // The calling thread takes items like a worker, asking the poll before each.
   for (;;) {
-    askPoll();
-    if (mStop.load(std::memory_order_relaxed)) break;
     const int item = mNext.fetch_add(1, std::memory_order_relaxed);
     if (item >= n) break;
+    askPoll();
+    if (mStop.load(std::memory_order_relaxed)) break;
     try {
       task(0, item);
     } catch (...) {

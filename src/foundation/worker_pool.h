@@ -34,6 +34,9 @@ class DLWorkerPool {
   ~DLWorkerPool();
 
   int GetNumThreads() const { return static_cast<int>(mWorkers.size()) + 1; }
+  // The number of threads a setting asks for: `requested` when positive, one per core for 0
+  // (1 when the machine does not say).
+  static int ResolveNumThreads(int requested);
 
   // Runs task(worker, i) once for every i in [0, n), items handed out in ascending order, and
   // returns when every started task has ended. `poll` (may be empty) is asked before each task the
