@@ -46,6 +46,10 @@ class DLWorkerPool {
   // the workers are idle again (the first one, when several threads throw).
   bool Run(int n, const Task& task, const Poll& poll);
 
+  // Whether the current step is stopping (a cancel, or a task or poll that threw): for a long
+  // task to check between its own parts, from any thread, in place of the host's cancel object.
+  bool IsStopping() const { return mStop.load(std::memory_order_relaxed); }
+
  private:
   void WorkerLoop(int worker);
   // Takes and runs items until none is left or the step is stopped.

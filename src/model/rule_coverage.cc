@@ -52,7 +52,7 @@ inline double CountedWeight(double w) { return w > 0.0 ? w : 0.0; }
 // chains. Small sets and very many categories get one copy, so the table stays small next to
 // the work.
 
-// Covered cases of one block, in ascending order.
+// Covered cases of one block (their order within a word does not matter to integer tallies).
 struct CaseBlock {
   static constexpr int kSize = 1024;
   int count = 0;
@@ -67,7 +67,7 @@ template <typename Responds, typename WeightOf, typename OnBlock>
 void ForEachBlock(const DLBitSet& covered, Responds responds, WeightOf weightOf, CaseBlock& block,
                   OnBlock onBlock) {
   block.count = 0;
-  ruleweave::detail::ForEachElement(covered, [&](int id) {
+  ruleweave::detail::ForEachElementInAnyOrder(covered, [&](int id) {
     const int k = block.count;
     block.ids[k] = id;
     block.responds[k] = responds(id);
