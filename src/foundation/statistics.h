@@ -47,6 +47,9 @@ double FQuantile(double p, double d1, double d2);
 // response is 0, upper is 1 when response equals coverage. Both are the system-missing value
 // when the inputs admit no interval (negative or non-finite values, response > coverage).
 void ClopperPearson(double coverage, double response, double tail, double* lower, double* upper);
+// The lower end of that interval alone (the same value), for a caller that needs no upper end:
+// one quantile to solve instead of two.
+double ClopperPearsonLower(double coverage, double response, double tail);
 
 }  // namespace statistics
 }  // namespace ruleweave

@@ -125,7 +125,9 @@ TEST(Statistics, BoundsEqualTheFDistributionForms) {
     const double fu = stats::FQuantile(q, 2 * (r + 1), 2 * (n - r));
     EXPECT_NEAR(lower, r / (r + (n - r + 1) * fl), 1e-13);
     EXPECT_NEAR(upper, (r + 1) * fu / ((n - r) + (r + 1) * fu), 1e-13);
+    EXPECT_EQ(stats::ClopperPearsonLower(n, r, 1 - q), lower) << "the lower end alone";
   }
+  EXPECT_EQ(stats::ClopperPearsonLower(20, 0, 0.025), 0.0);
 }
 
 TEST(Statistics, IntervalRefusesInputsWithoutOne) {
@@ -137,4 +139,6 @@ TEST(Statistics, IntervalRefusesInputsWithoutOne) {
   EXPECT_TRUE(QXMV::IsMissing(lower) && QXMV::IsMissing(upper));
   stats::ClopperPearson(HUGE_VAL, 4, 0.025, &lower, &upper);
   EXPECT_TRUE(QXMV::IsMissing(lower) && QXMV::IsMissing(upper));
+  EXPECT_TRUE(QXMV::IsMissing(stats::ClopperPearsonLower(3, 4, 0.025)));
+  EXPECT_TRUE(QXMV::IsMissing(stats::ClopperPearsonLower(10, 4, 0.5)));
 }
