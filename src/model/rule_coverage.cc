@@ -52,6 +52,31 @@ inline double CountedWeight(double w) { return w > 0.0 ? w : 0.0; }
 // chains. Small sets and very many categories get one copy, so the table stays small next to
 // the work.
 
+// The target and weight storage a pass reads (null: nobody responds, every case weighs 1).
+struct CaseReaders {
+  const std::uint8_t* targets8;
+  const std::int32_t* targets32;
+  long long responseCode;
+  const std::int32_t* weights32;
+};
+
+// Calls f(responds) with the fastest test of a case's response bit; a response code outside the
+// column's range matches no case.
+template <typename F>
+void WithResponds(const CaseReaders& r, F f) {
+  if (r.targets8 != nullptr && r.responseCode >= 0 && r.responseCode <= 255) {
+    const std::uint8_t* targets = r.targets8;
+    const auto code = static_cast<std::uint8_t>(r.responseCode);
+    f([targets, code](int id) { return std::uint8_t{targets[id] == code}; });
+  } else if (r.targets32 != nullptr && r.responseCode >= INT32_MIN && r.responseCode <= INT32_MAX) {
+    const std::int32_t* targets = r.targets32;
+    const auto code = static_cast<std::int32_t>(r.responseCode);
+    f([targets, code](int id) { return std::uint8_t{targets[id] == code}; });
+  } else {
+    f([](int) { return std::uint8_t{0}; });
+  }
+}
+
 // Covered cases of one block (their order within a word does not matter to integer tallies).
 struct CaseBlock {
   static constexpr int kSize = 1024;
@@ -85,6 +110,8 @@ class ColumnSplit {
  public:
   virtual ~ColumnSplit() = default;
   virtual void Add(const CaseBlock& block) = 0;
+  // The whole pass for this attribute alone, without blocks: one walk over the covered cases.
+  virtual void AddAll(const DLBitSet& covered, const CaseReaders& readers) = 0;
   // Copies the tally into the attribute's measures.
   virtual void Finish(DLAttributeMeasure& result) const = 0;
 };
@@ -115,6 +142,21 @@ class ColumnSplitOf : public ColumnSplit {
       t3[Index(block, j + 3)] += Value(block, j + 3);
     }
     for (; j < n; ++j) t0[Index(block, j)] += Value(block, j);
+  }
+
+  void AddAll(const DLBitSet& covered, const CaseReaders& readers) override {
+    Count* const t[4] = {mCounts.data(), mCounts.data() + (1 % mCopies) * mStride,
+                         mCounts.data() + (2 % mCopies) * mStride,
+                         mCounts.data() + (3 % mCopies) * mStride};
+    const std::int32_t* weights = readers.weights32;
+    WithResponds(readers, [&](auto responds) {
+      unsigned k = 0;
+      ruleweave::detail::ForEachElementInAnyOrder(covered, [&](int id) {
+        const Count value =
+            kWeighted ? static_cast<Count>(weights[id] > 0 ? weights[id] : 0) : Count{1};
+        t[k++ & 3u][2 * mSlotOf(mCodes[id]) + responds(id)] += value;
+      });
+    });
   }
 
   void Finish(DLAttributeMeasure& result) const override {
@@ -192,42 +234,40 @@ std::unique_ptr<ColumnSplit> DirectColumnSplit(const IDLAttribute& attr, int num
   return nullptr;
 }
 
-// Runs the block pass for the attributes whose tallies are in `splits` (null entries are
-// skipped); `targets` and `weights` as found by StorageOf (null: nobody responds, every case
-// weighs 1).
-void RunBlockPass(const DLBitSet& covered, const std::uint8_t* targets8,
-                  const std::int32_t* targets32, long long responseCode,
-                  const std::int32_t* weights32,
-                  const std::vector<std::unique_ptr<ColumnSplit>>& splits) {
+// Runs the pass for the attributes whose tallies are in `splits` (null entries are skipped):
+// blocks shared by all of them, or one plain walk when there is only one.
+void RunPass(const DLBitSet& covered, const CaseReaders& readers,
+             const std::vector<std::unique_ptr<ColumnSplit>>& splits) {
+  ColumnSplit* only = nullptr;
+  int count = 0;
+  for (const auto& split : splits) {
+    if (split) {
+      only = split.get();
+      ++count;
+    }
+  }
+  if (count == 1) {
+    only->AddAll(covered, readers);
+    return;
+  }
   CaseBlock block;
   auto onBlock = [&] {
     for (const auto& split : splits) {
       if (split) split->Add(block);
     }
   };
-  auto withResponds = [&](auto responds) {
-    if (weights32 != nullptr) {
+  const std::int32_t* weights = readers.weights32;
+  WithResponds(readers, [&](auto responds) {
+    if (weights != nullptr) {
       ForEachBlock(
           covered, responds,
-          [weights32](std::int32_t* slot, int id) {
-            *slot = weights32[id] > 0 ? weights32[id] : 0;
-          },
+          [weights](std::int32_t* slot, int id) { *slot = weights[id] > 0 ? weights[id] : 0; },
           block, onBlock);
     } else {
       ForEachBlock(
           covered, responds, [](std::int32_t*, int) {}, block, onBlock);
     }
-  };
-  // A response code outside a column's range matches no case.
-  if (targets8 != nullptr && responseCode >= 0 && responseCode <= 255) {
-    const auto code = static_cast<std::uint8_t>(responseCode);
-    withResponds([targets8, code](int id) { return std::uint8_t{targets8[id] == code}; });
-  } else if (targets32 != nullptr && responseCode >= INT32_MIN && responseCode <= INT32_MAX) {
-    const auto code = static_cast<std::int32_t>(responseCode);
-    withResponds([targets32, code](int id) { return std::uint8_t{targets32[id] == code}; });
-  } else {
-    withResponds([](int) { return std::uint8_t{0}; });
-  }
+  });
 }
 
 // --- Any other column: read through the interface ------------------------------------------
@@ -417,7 +457,7 @@ std::vector<std::unique_ptr<DLAttributeMeasure>> DLRuleCoverage::Breakdown(
     }
   }
   if (anySplit) {
-    RunBlockPass(mCovered, targets8, targets32, responseCode, weights32, splits);
+    RunPass(mCovered, CaseReaders{targets8, targets32, responseCode, weights32}, splits);
     for (std::size_t a = 0; a < attrs.size(); ++a) {
       if (splits[a]) splits[a]->Finish(*results[a]);
     }
