@@ -454,6 +454,20 @@ double ClopperPearsonLower(double coverage, double response, double tail) {
   return r == 0.0 ? 0.0 : (BetaQuantile(tail, r, n - r + 1.0, &x, &y) ? x : QXMV::Missing());
 }
 
+bool ClopperPearsonLowerExceeds(double coverage, double response, double tail, double threshold) {
+  const double n = coverage;
+  const double r = response;
+  if (AdmitsInterval(n, r, tail) && r > 0.0 && threshold > 0.0 && threshold < 1.0) {
+    BetaTails t{};
+    if (IncompleteBeta(threshold, 1.0 - threshold, r, n - r + 1.0, &t)) {
+      constexpr double kMargin = 1e-6;
+      if (t.lower < tail * (1.0 - kMargin)) return true;
+      if (t.lower > tail * (1.0 + kMargin)) return false;
+    }
+  }
+  return ClopperPearsonLower(n, r, tail) > threshold;
+}
+
 void ClopperPearson(double coverage, double response, double tail, double* lower, double* upper) {
   const double n = coverage;
   const double r = response;

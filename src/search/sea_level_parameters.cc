@@ -79,10 +79,10 @@ bool DLSegmentGenerator::IsAboveSeaLevel(const DLExtendingSegment& s) const {
   // The lower bound never exceeds the rate itself, so a rate at or below the sea level cannot
   // pass; this spares the quantile computation for most pool segments.
   if (m.GetProbability() <= mSeaLevelValue) return false;
-  // Only the lower bound is compared: one quantile instead of the interval's two.
-  const double lower = ruleweave::statistics::ClopperPearsonLower(
-      m.GetCoverage(), m.GetResponse(), (1.0 - mSeaLevel.mConfLevel) / 2.0);
-  return lower > mSeaLevelValue;
+  // Only whether the lower bound lies above is asked: mostly one incomplete-beta value instead
+  // of solving for the interval's two ends.
+  return ruleweave::statistics::ClopperPearsonLowerExceeds(
+      m.GetCoverage(), m.GetResponse(), (1.0 - mSeaLevel.mConfLevel) / 2.0, mSeaLevelValue);
 }
 
 // Local peaks of the category rates, scanning left to right. Empty categories are skipped as
