@@ -640,8 +640,10 @@ TEST(DLAlgorithm, HostExceptionsPassOutOfRun) {
   EXPECT_EQ(run.models.size(), 0u);
   EXPECT_EQ(params.GetReporter()->DiscreteMeasure("candidates"), -1);
 
+  // With three threads the poll count varies with the threads' timing: the calling thread's own
+  // polls (selections, list and rule searches) still number a few dozen.
   for (int threads : {1, 3}) {
-    for (int k : {2, 5, 40}) {
+    for (int k : {2, 5, threads == 1 ? 40 : 20}) {
       ThrowingCancel cancel(k);
       DLParameters p = MixedParams();
       p.SetNumThreads(threads);
