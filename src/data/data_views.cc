@@ -2,6 +2,7 @@
 // equal-width and equal-frequency binning of continuous predictors, and ComputeMeasure.
 #include "data/data_views.h"
 
+#include <cmath>
 #include <cstdint>
 #include <ostream>
 #include <utility>
@@ -9,6 +10,8 @@
 #include "data/attributes.h"
 #include "data/response_code.h"
 #include "foundation/bit_walk.h"
+#include "foundation/progress_throttle.h"
+#include "foundation/worker_pool.h"
 #include "ruleweave/data/data_query.h"
 #include "ruleweave/data/data_set.h"
 #include "ruleweave/foundation/bit_set.h"
@@ -237,7 +240,7 @@ DLBinningException::DLBinningException()
     : ConstructorException("DLEncDataView", "Error Binning Method for Continue Variable(s).") {}
 
 DLEncDataView::DLEncDataView(const DLParameters& param, const DLDataSet& dataset,
-                             const DLDataQuery& query)
+                             const DLDataQuery& query, DLWorkerPool* pool)
     : DLDataView(dataset, query) {
   if (param.GetNumOfBins() > dataset.GetMaxCategories()) {
     throw ConstructorException("DLEncDataView", "param.NumOfBins <= dataset.MaxCategories");
@@ -249,19 +252,40 @@ DLEncDataView::DLEncDataView(const DLParameters& param, const DLDataSet& dataset
   const std::string weightName = vars.GetFreqWeightName();
   const IDLAttribute* weights = weightName.empty() ? nullptr : DataSetAttribute(weightName);
 
+  // The continuous predictors are binned into slots of their own (any thread), then every column
+  // is attached in the list's order.
+  std::vector<int> continuous;
+  for (int i = 0; i < vars.Size(); ++i) {
+    if (vars.GetVarAt(i)->GetMeasureLevel() == IDLVar::kContinuous) continuous.push_back(i);
+  }
+  std::vector<std::unique_ptr<IDLAttribute>> binned(continuous.size());
+  std::unique_ptr<DLWorkerPool> ownPool;
+  if (pool == nullptr) {
+    ownPool = std::make_unique<DLWorkerPool>(1);
+    pool = ownPool.get();
+  }
+  const bool done = pool->Run(
+      static_cast<int>(continuous.size()),
+      [&](int, int k) {
+        const IDLAttribute* column =
+            DataSetAttribute(vars.GetVarAt(continuous[static_cast<std::size_t>(k)])->GetVarName());
+        if (column == nullptr) return;
+        binned[static_cast<std::size_t>(k)] =
+            MakeBinnedAttribute(*column, weights, numOfBins, binningType, largeCategory);
+      },
+      [&param] { return IsSearchCancelled(param); });
+  if (!done) throw DLCancelledException();
+
+  std::size_t next = 0;
   for (int i = 0; i < vars.Size(); ++i) {
     const IDLVar* var = vars.GetVarAt(i);
-    IDLAttribute* column = DataSetAttribute(var->GetVarName());
     if (var->GetMeasureLevel() != IDLVar::kContinuous) {
-      AppendBorrowed(column);
+      AppendBorrowed(DataSetAttribute(var->GetVarName()));
       continue;
     }
-    std::unique_ptr<IDLAttribute> binned =
-        column == nullptr
-            ? nullptr
-            : MakeBinnedAttribute(*column, weights, numOfBins, binningType, largeCategory);
-    if (binned == nullptr) throw DLBinningException();
-    AppendOwned(std::move(binned));
+    std::unique_ptr<IDLAttribute> column = std::move(binned[next++]);
+    if (column == nullptr) throw DLBinningException();
+    AppendOwned(std::move(column));
   }
 }
 
@@ -289,6 +313,59 @@ std::vector<double> ComputeEqualFrequencyCutpoints(const IDLAttribute& column,
   if (!binner.ComputeCutpoints(records, cutpoints, tallies, totalWeight)) return {};
   return cutpoints;
 }
+
+namespace {
+
+// The encoder's bin of a value, found without Encode's unpredictable search where the cutpoints
+// allow. For strictly increasing cutpoints and an encoder without user-missing values, the bin of
+// a value that is neither missing nor NaN is the number of cutpoints below it (a value equal to
+// cutpoint k falls in bin k, as Encode places it). Evenly spaced cutpoints (equal width) give a
+// first guess by arithmetic that a step or two corrects; others are counted by a branch-free
+// binary search. Every other value, and every value of any other encoder, is left to Encode.
+class BinCoder {
+ public:
+  BinCoder(const DLBinningEncoder& encoder, bool evenlySpaced)
+      : mEncoder(&encoder), mCuts(encoder.GetBinningCutpoints()) {
+    const std::size_t n = mCuts.size();
+    mFast = n > 0 && encoder.GetUserMissingInfo() == nullptr;
+    for (std::size_t k = 1; mFast && k < n; ++k) mFast = mCuts[k - 1] < mCuts[k];
+    mEven = mFast && evenlySpaced && n > 1;
+    if (mEven) {
+      mWidth = (mCuts[n - 1] - mCuts[0]) / static_cast<double>(n - 1);
+      mEven = mWidth > 0.0 && std::isfinite(mWidth);
+    }
+  }
+
+  int operator()(double x) const {
+    if (!mFast || std::isnan(x) || QXMV::IsMissing(x)) return mEncoder->Encode(x);
+    const int n = static_cast<int>(mCuts.size());
+    if (mEven) {
+      // Cutpoint k lies near c0 + k * width: x's bin is about (x - c0) / width + 1.
+      const double guess = (x - mCuts[0]) / mWidth + 1.0;
+      int k = guess <= 0.0 ? 0 : (guess >= n ? n : static_cast<int>(guess));
+      while (k > 0 && !(mCuts[k - 1] < x)) --k;
+      while (k < n && mCuts[k] < x) ++k;
+      return k;
+    }
+    const double* base = mCuts.data();
+    std::size_t len = mCuts.size();
+    while (len > 1) {
+      const std::size_t half = len / 2;
+      base += half & (std::size_t{0} - static_cast<std::size_t>(base[half - 1] < x));
+      len -= half;
+    }
+    return static_cast<int>(base - mCuts.data()) + (*base < x ? 1 : 0);
+  }
+
+ private:
+  const DLBinningEncoder* mEncoder;
+  const std::vector<double>& mCuts;
+  bool mFast = false;
+  bool mEven = false;
+  double mWidth = 0.0;
+};
+
+}  // namespace
 
 std::unique_ptr<IDLAttribute> MakeBinnedAttribute(const IDLAttribute& column,
                                                   const IDLAttribute* weights, int numOfBins,
@@ -320,9 +397,10 @@ std::unique_ptr<IDLAttribute> MakeBinnedAttribute(const IDLAttribute& column,
     binned = std::move(bytes);
   }
   const auto* doubles = dynamic_cast<const DLAttribute<0, 0>*>(&column);
+  const BinCoder code(*encoder, /*evenlySpaced=*/binningType == DLConst::EqualWidth);
   for (int i = 0; i < n; ++i) {
     const double value = doubles != nullptr ? doubles->GetData()[i] : column.GetValue(i);
-    if (!binned->AddValue(encoder->Encode(value))) return nullptr;
+    if (!binned->AddValue(code(value))) return nullptr;
   }
   return binned;
 }

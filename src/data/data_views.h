@@ -16,6 +16,7 @@
 class DLDataQuery;
 class DLDataSet;
 class DLParameters;
+class DLWorkerPool;
 
 // Borrows the data set, the query and the data set's columns (all must outlive the view); owns its
 // variable list and whatever columns it made itself.
@@ -88,10 +89,13 @@ class DLBinningException : public QXDecision::ConstructorException {
 //   ("DLEncDataView", "param.NumOfBins <= dataset.MaxCategories") when the bins would not fit;
 //   DLBinningException when a continuous predictor cannot be binned (no range for equal width,
 //   no cut point for equal frequency);
-// and the DLDataView exceptions.
+// and the DLDataView exceptions. The columns are binned on the pool's threads (on the calling
+// thread without a pool); the parameters' cancel object is asked, from the calling thread only,
+// between columns and while the workers bin, and a yes throws DLCancelledException.
 class DLEncDataView : public DLDataView {
  public:
-  DLEncDataView(const DLParameters& param, const DLDataSet& dataset, const DLDataQuery& query);
+  DLEncDataView(const DLParameters& param, const DLDataSet& dataset, const DLDataQuery& query,
+                DLWorkerPool* pool = nullptr);
 };
 
 // Equal-frequency cut points of a continuous column, weighted by `weights` (may be null; a

@@ -48,6 +48,8 @@ QXDecision::QXStatus DLAlgorithm::Run(DLParameters const& params, DLDataSet cons
   // Setting up the view is the one place where a failed precondition becomes a status.
   try {
     search = std::make_unique<DLListSet>(params, data, query);
+  } catch (const DLCancelledException&) {
+    status = Cancelled();
   } catch (const DLBinningException&) {
     status = Error(ruleweave::status::kBinningFailed);
   } catch (const QXDecision::ConstructorException&) {

@@ -45,7 +45,9 @@ inline void ForEachElement(const DLBitSet& cases, F&& f) {
 // Calls f(id) once for every element of `cases`, for passes whose result does not depend on the
 // order (integer tallies): words in ascending order, but each word's elements from its last to
 // its first. Peeling the lowest set bit is a one-cycle step, so consecutive elements do not wait
-// on each other as they do in the ordered walk. A full set is walked in ascending order.
+// on each other as they do in the ordered walk. A full set is walked in ascending order. As in
+// ForEachElement, each word is loaded once before its elements are visited, so f may remove
+// elements of `cases` (never add them).
 template <typename F>
 inline void ForEachElementInAnyOrder(const DLBitSet& cases, F&& f) {
   if (cases.IsEmpty()) return;

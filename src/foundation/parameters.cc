@@ -74,6 +74,12 @@ bool DLParameters::SetNumOfSkippedReports(int n) {
   return true;
 }
 
+bool DLParameters::SetNumThreads(int n) {
+  if (n < 0) return false;
+  mNumThreads = n;
+  return true;
+}
+
 void DLParameters::Display(std::ostream& os) const {
   auto yesNo = [](bool b) { return b ? "yes" : "no"; };
   os << "DLParameters: " << std::endl;

@@ -3,6 +3,7 @@
 #ifndef RULEWEAVE_FOUNDATION_PROGRESS_THROTTLE_H_
 #define RULEWEAVE_FOUNDATION_PROGRESS_THROTTLE_H_
 
+#include <exception>
 #include <string>
 
 class DLParameters;
@@ -34,6 +35,13 @@ class DLProgressThrottle {
   int mSkip;
   std::string mKey;
   int mCountdown;
+};
+
+// Thrown where a cancel is seen and no status can be returned (while a constructor prepares the
+// search); the algorithm turns it into the cancelled status.
+class DLCancelledException : public std::exception {
+ public:
+  const char* what() const noexcept override { return "the search was cancelled"; }
 };
 
 // Whether the cancel object (may be null) asks the work to stop.

@@ -13,4 +13,5 @@ list(APPEND RULEWEAVE_SOURCES
   foundation/settings.cc
   foundation/progress.cc
   foundation/progress_throttle.cc
+  foundation/worker_pool.cc
 )

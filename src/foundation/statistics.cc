@@ -437,11 +437,41 @@ double FQuantile(double p, double d1, double d2) {
   return (d2 / d1) * (x / y);
 }
 
+namespace {
+
+bool AdmitsInterval(double n, double r, double tail) {
+  return r >= 0.0 && r <= n && n <= std::numeric_limits<double>::max() && tail > 0.0 && tail < 0.5;
+}
+
+}  // namespace
+
+double ClopperPearsonLower(double coverage, double response, double tail) {
+  const double n = coverage;
+  const double r = response;
+  if (!AdmitsInterval(n, r, tail)) return QXMV::Missing();
+  double x = 0.0;
+  double y = 1.0;
+  return r == 0.0 ? 0.0 : (BetaQuantile(tail, r, n - r + 1.0, &x, &y) ? x : QXMV::Missing());
+}
+
+bool ClopperPearsonLowerExceeds(double coverage, double response, double tail, double threshold) {
+  const double n = coverage;
+  const double r = response;
+  if (AdmitsInterval(n, r, tail) && r > 0.0 && threshold > 0.0 && threshold < 1.0) {
+    BetaTails t{};
+    if (IncompleteBeta(threshold, 1.0 - threshold, r, n - r + 1.0, &t)) {
+      constexpr double kMargin = 1e-6;
+      if (t.lower < tail * (1.0 - kMargin)) return true;
+      if (t.lower > tail * (1.0 + kMargin)) return false;
+    }
+  }
+  return ClopperPearsonLower(n, r, tail) > threshold;
+}
+
 void ClopperPearson(double coverage, double response, double tail, double* lower, double* upper) {
   const double n = coverage;
   const double r = response;
-  if (!(r >= 0.0 && r <= n && n <= std::numeric_limits<double>::max()) ||
-      !(tail > 0.0 && tail < 0.5)) {
+  if (!AdmitsInterval(n, r, tail)) {
     *lower = QXMV::Missing();
     *upper = QXMV::Missing();
     return;

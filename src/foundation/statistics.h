@@ -47,6 +47,15 @@ double FQuantile(double p, double d1, double d2);
 // response is 0, upper is 1 when response equals coverage. Both are the system-missing value
 // when the inputs admit no interval (negative or non-finite values, response > coverage).
 void ClopperPearson(double coverage, double response, double tail, double* lower, double* upper);
+// The lower end of that interval alone (the same value), for a caller that needs no upper end:
+// one quantile to solve instead of two.
+double ClopperPearsonLower(double coverage, double response, double tail);
+// Whether ClopperPearsonLower(coverage, response, tail) > threshold. The lower end exceeds a
+// threshold t in (0, 1) exactly when I_t(response, coverage - response + 1) < tail, so one
+// incomplete-beta value at t decides, without solving for the end; where that value lies within
+// a millionth of the tail the end itself is solved and compared, so the answer is the
+// comparison's.
+bool ClopperPearsonLowerExceeds(double coverage, double response, double tail, double threshold);
 
 }  // namespace statistics
 }  // namespace ruleweave

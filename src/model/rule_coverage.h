@@ -3,12 +3,15 @@
 #ifndef RULEWEAVE_MODEL_RULE_COVERAGE_H_
 #define RULEWEAVE_MODEL_RULE_COVERAGE_H_
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "ruleweave/foundation/bit_set.h"
 #include "ruleweave/foundation/measure.h"
 
 class DLAttributeMeasure;
+class IDLAttribute;
 class DLSegment;
 class IDLDataView;
 
@@ -51,8 +54,22 @@ class DLRuleCoverage {
   // category-coded (categorical or binned), one without categories, or an empty covered set.
   // Each slot equals the view's ComputeMeasure of the covered cases with that code.
   DLAttributeMeasure* GetAttributeMeasure(std::string const& name) const;
+  // The same breakdown for several attributes at once, given by their positions in the view:
+  // entry i answers indices[i] as GetAttributeMeasure answers its name (null for a position
+  // without an attribute). The covered cases are walked once for all of them. The response code
+  // is given: GetResponseCode(), asked once by a caller that breaks the same set down many
+  // times. This form only reads the view, its columns and the set, so several threads may call
+  // it at once (coding the response value may add a category to the target's encoder, which is
+  // why that stays with the caller).
+  std::vector<std::unique_ptr<DLAttributeMeasure>> GetAttributeMeasures(
+      const std::vector<int>& indices, long long responseCode) const;
+  // The target code counted as a response (see data/response_code.h).
+  long long GetResponseCode() const;
 
  private:
+  std::vector<std::unique_ptr<DLAttributeMeasure>> Breakdown(
+      const std::vector<const IDLAttribute*>& attrs, long long responseCode) const;
+
   const IDLDataView* mView;
   DLBitSet mCovered;
   DLMeasure mMeasure;

@@ -32,7 +32,7 @@ DLExtendingList::DLExtendingList(const DLExtendingList& other)
 
 DLExtendingList::~DLExtendingList() = default;
 
-QXDecision::QXStatus DLExtendingList::ExtendRules(bool& extended) {
+QXDecision::QXStatus DLExtendingList::ExtendRules(bool& extended, DLWorkerPool* pool) {
   QXDecision::QXStatus status;
   extended = false;
   {
@@ -47,7 +47,7 @@ QXDecision::QXStatus DLExtendingList::ExtendRules(bool& extended) {
       bool produced = false;
       bool cancelled = false;
       for (auto& rule : mExtending) {
-        produced = rule->GenerateCandidates(cancelled) || produced;
+        produced = rule->GenerateCandidates(cancelled, pool) || produced;
         if (cancelled) break;
       }
       if (cancelled) {

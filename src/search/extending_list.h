@@ -22,6 +22,7 @@
 class DLDataQuery;
 class DLList;
 class DLParameters;
+class DLWorkerPool;
 class IDLDataView;
 
 // Borrows the parameters, the query and the view; owns its rules. A copy shares the borrowed
@@ -37,8 +38,9 @@ class DLExtendingList {
 
   // The inner beam search for the list's next rule: one fresh rule on the remainder, grown for up
   // to rule-depth segment levels keeping rule-width rules per level. `extended` tells whether any
-  // candidate segment was found. Returns QXStatus(1, false) on a cancel, OK otherwise.
-  QXDecision::QXStatus ExtendRules(bool& extended);
+  // candidate segment was found. Candidates are generated on the pool's threads (one thread
+  // without a pool). Returns QXStatus(1, false) on a cancel, OK otherwise.
+  QXDecision::QXStatus ExtendRules(bool& extended, DLWorkerPool* pool = nullptr);
 
   // Keeps the best `width` (rule, candidate) pairs as the list's extending rules.
   QXDecision::QXStatus SelectRules(int width);

@@ -1,12 +1,15 @@
 // DLExtendingRule: candidate generation, extension and finishing of rules under construction.
 #include "search/extending_rule.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cstdio>
 #include <ostream>
 #include <utility>
+#include <vector>
 
 #include "foundation/progress_throttle.h"
+#include "foundation/worker_pool.h"
 #include "model/attribute_measure.h"
 #include "ruleweave/data/attribute.h"
 #include "ruleweave/data/data_set.h"
@@ -18,6 +21,15 @@
 #include "ruleweave/variables/binning_encoder.h"
 #include "ruleweave/variables/var.h"
 #include "search/sea_level_parameters.h"
+
+namespace {
+
+// Predictors broken down in one pass over the covered cases: the walk over the set, the target
+// and the weights are read once for them all. Small enough that a step has work for several
+// threads and that a cancel is asked often.
+constexpr int kAttributesPerPass = 4;
+
+}  // namespace
 
 DLExtendingRule::DLExtendingRule(const DLParameters& params, const IDLDataView& view,
                                  const DLBitSet& cases)
@@ -38,33 +50,96 @@ bool DLExtendingRule::UsesAttribute(const std::string& name) const {
   return false;
 }
 
-bool DLExtendingRule::GenerateCandidates(bool& cancelled) {
+bool DLExtendingRule::GenerateCandidates(bool& cancelled, DLWorkerPool* pool) {
   cancelled = false;
-  bool any = false;
+  std::unique_ptr<DLWorkerPool> ownPool;
+  if (pool == nullptr) {
+    ownPool = std::make_unique<DLWorkerPool>(1);
+    pool = ownPool.get();
+  }
+  // The predictors that may take a segment, in the view's order.
   const bool reusable = mParams->IsAttributeReusable();
-  DLSegmentGenerator generator(*mParams, *mView);
-  DLSegmentGenerator::Segments produced;
-  const int n = mView->GetNumOfAttributes();
-  for (int i = 0; i < n; ++i) {
-    // Measuring one attribute walks every covered case; a cancel is answered between attributes.
-    if (i > 0 && IsSearchCancelled(*mParams)) {
-      cancelled = true;
-      return false;
-    }
+  std::vector<int> positions;
+  for (int i = 0, n = mView->GetNumOfAttributes(); i < n; ++i) {
     const IDLAttribute* attribute = mView->GetAttribute(i);
     if (attribute == nullptr || attribute->GetVar() == nullptr) continue;
-    const std::string name = attribute->GetVar()->GetVarName();
-    if (!reusable && UsesAttribute(name)) continue;
-    std::unique_ptr<DLAttributeMeasure> am(mCoverage.GetAttributeMeasure(name));
-    if (!am) continue;
-    produced.clear();
+    if (!reusable && UsesAttribute(attribute->GetVar()->GetVarName())) continue;
+    positions.push_back(i);
+  }
+  const int count = static_cast<int>(positions.size());
+  if (count == 0) return false;
+
+  // Every result goes to the slot of its predictor and the slots are read in order, so the
+  // candidates do not depend on which thread made which. Only this thread asks the cancel object.
+  const DLParameters& params = *mParams;
+  const DLWorkerPool::Poll poll = [&params] { return IsSearchCancelled(params); };
+  std::vector<std::unique_ptr<DLAttributeMeasure>> measures(positions.size());
+  const long long responseCode = mCoverage.GetResponseCode();
+  // Step 1: the breakdowns, a few predictors per pass over the covered cases.
+  const int groups = (count + kAttributesPerPass - 1) / kAttributesPerPass;
+  const bool measured = pool->Run(
+      groups,
+      [&](int, int g) {
+        const int first = g * kAttributesPerPass;
+        const int last = std::min(count, first + kAttributesPerPass);
+        std::vector<int> group(positions.begin() + first, positions.begin() + last);
+        auto made = mCoverage.GetAttributeMeasures(group, responseCode);
+        for (int k = first; k < last; ++k) measures[k] = std::move(made[k - first]);
+      },
+      poll);
+  if (!measured) {
+    cancelled = true;
+    return false;
+  }
+
+  // Step 2: the candidates. The segment size requirement comes from the first predictor with a
+  // breakdown, so that one is done here first; every thread then works on a copy of the primed
+  // generator.
+  std::vector<DLSegmentGenerator::Segments> produced(positions.size());
+  DLSegmentGenerator generator(*mParams, *mView);
+  int next = 0;
+  while (next < count && !measures[next]) ++next;
+  if (next < count) {
     // Very many categories take a while too: the generator polls inside its loops.
-    if (!generator.Generate(i, *am, produced)) {
+    if (!generator.Generate(positions[next], *measures[next], produced[next])) {
       cancelled = true;
       return false;
     }
-    any = any || !produced.empty();
-    for (auto& s : produced) mCandidates.push_back(std::move(s));
+    ++next;
+  }
+  std::vector<DLSegmentGenerator> generators(static_cast<std::size_t>(pool->GetNumThreads()),
+                                             generator);
+  // Inside a long generation the workers stop with the step; the calling thread (worker 0) may
+  // still ask the host itself, and remembers a yes for after the step.
+  bool hostCancelled = false;
+  for (std::size_t w = 0; w < generators.size(); ++w) {
+    if (w == 0) {
+      generators[w].SetStopCheck([&params, &hostCancelled, pool] {
+        if (pool->IsStopping()) return true;
+        hostCancelled = hostCancelled || IsSearchCancelled(params);
+        return hostCancelled;
+      });
+    } else {
+      generators[w].SetStopCheck([pool] { return pool->IsStopping(); });
+    }
+  }
+  const int rest = count - next;
+  const bool generated = pool->Run(
+      rest,
+      [&](int worker, int k) {
+        const int at = next + k;
+        if (measures[at]) generators[worker].Generate(positions[at], *measures[at], produced[at]);
+      },
+      poll);
+  if (!generated || hostCancelled) {
+    cancelled = true;
+    return false;
+  }
+
+  bool any = false;
+  for (auto& segments : produced) {
+    any = any || !segments.empty();
+    for (auto& s : segments) mCandidates.push_back(std::move(s));
   }
   return any;
 }

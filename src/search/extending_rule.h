@@ -15,6 +15,7 @@
 
 class DLParameters;
 class DLRule;
+class DLWorkerPool;
 class IDLDataView;
 
 // Borrows the parameters and the view (both outlive every rule of a run); owns its segments.
@@ -30,9 +31,12 @@ class DLExtendingRule {
   ~DLExtendingRule();
 
   // Appends the candidate segments of every usable predictor, in the view's order; true when at
-  // least one was produced. The cancel object of the parameters is polled between predictors;
-  // when it answers yes, generation stops, `cancelled` is set and false is returned.
-  bool GenerateCandidates(bool& cancelled);
+  // least one was produced. The predictors are worked on by the pool's threads (one thread
+  // without a pool); the candidates are the same for any number of threads. The cancel object of
+  // the parameters is polled, from the calling thread only, between predictors and while the
+  // workers run; when it answers yes, generation stops, `cancelled` is set, no candidate is added
+  // and false is returned.
+  bool GenerateCandidates(bool& cancelled, DLWorkerPool* pool = nullptr);
 
   // The index of the best candidate with its measure in `m`; -1 and the rule's own measure when
   // there are none. With Down, (1, 1) stands for "nothing better" and index 0 is returned.

@@ -13,7 +13,10 @@
 using ruleweave::status::Cancelled;
 
 DLListSet::DLListSet(const DLParameters& params, const DLDataSet& data, const DLDataQuery& query)
-    : mParams(&params), mQuery(&query), mView(params, data, query) {}
+    : mParams(&params),
+      mQuery(&query),
+      mPool(DLWorkerPool::ResolveNumThreads(params.GetNumThreads())),
+      mView(params, data, query, &mPool) {}
 
 DLListSet::~DLListSet() = default;
 
@@ -47,7 +50,7 @@ QXDecision::QXStatus DLListSet::Search() {
     bool extended = false;
     for (auto& list : mLists) {
       bool flag = false;
-      status = list->ExtendRules(flag);
+      status = list->ExtendRules(flag, &mPool);
       if (!status.IsOK()) break;
       extended = extended || flag;
     }

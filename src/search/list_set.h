@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/data_views.h"
+#include "foundation/worker_pool.h"
 #include "ruleweave/foundation/status.h"
 #include "search/extending_list.h"
 
@@ -16,8 +17,9 @@ class DLDataSet;
 class DLList;
 class DLParameters;
 
-// Borrows the parameters, the data set and the query (they outlive the set); owns its view and
-// its lists.
+// Borrows the parameters, the data set and the query (they outlive the set); owns its worker
+// pool (the parameters' number of threads, started with the set and joined when it goes), its
+// view and its lists.
 class DLListSet {
  public:
   // Builds the encoded view; throws ConstructorException when the view cannot be made (too many
@@ -54,6 +56,7 @@ class DLListSet {
  private:
   const DLParameters* mParams;
   const DLDataQuery* mQuery;
+  DLWorkerPool mPool;  // before the view, which bins its columns on it
   DLEncDataView mView;
   std::vector<std::unique_ptr<DLExtendingList>> mLists;
 };

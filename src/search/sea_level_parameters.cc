@@ -21,6 +21,7 @@
 #include <utility>
 
 #include "foundation/progress_throttle.h"
+#include "foundation/statistics.h"
 #include "model/attribute_measure.h"
 #include "ruleweave/data/attribute.h"
 #include "ruleweave/data/data_view.h"
@@ -90,7 +91,7 @@ double DLSegmentGenerator::CategoryProbability(int k) const {
 bool DLSegmentGenerator::PollCancelled() {
   if (++mUnitsSincePoll < kUnitsPerPoll) return false;
   mUnitsSincePoll = 0;
-  return IsSearchCancelled(*mParams);
+  return mStopCheck ? mStopCheck() : IsSearchCancelled(*mParams);
 }
 
 bool DLSegmentGenerator::IsAboveSeaLevel(const DLMeasure& m) const {
@@ -98,10 +99,10 @@ bool DLSegmentGenerator::IsAboveSeaLevel(const DLMeasure& m) const {
   // The lower bound never exceeds the rate itself, so a rate at or below the sea level cannot
   // pass; this spares the quantile computation for most pool segments.
   if (m.GetProbability() <= mSeaLevelValue) return false;
-  double lower = 0.0;
-  double upper = 0.0;
-  GetProbabilityBoundaries(m, mSeaLevel.mConfLevel, lower, upper);
-  return lower > mSeaLevelValue;
+  // Only whether the lower bound lies above is asked: mostly one incomplete-beta value instead
+  // of solving for the interval's two ends.
+  return ruleweave::statistics::ClopperPearsonLowerExceeds(
+      m.GetCoverage(), m.GetResponse(), (1.0 - mSeaLevel.mConfLevel) / 2.0, mSeaLevelValue);
 }
 
 // Local peaks of the category rates, scanning left to right. Empty categories are skipped as

@@ -14,6 +14,7 @@
 #ifndef RULEWEAVE_SEARCH_SEA_LEVEL_PARAMETERS_H_
 #define RULEWEAVE_SEARCH_SEA_LEVEL_PARAMETERS_H_
 
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -69,6 +70,10 @@ class DLSegmentGenerator {
   // when the cancel object asked to stop: then nothing is appended.
   bool Generate(int index, DLAttributeMeasure& am, Segments& out);
 
+  // Replaces the poll of the parameters' cancel object inside Generate by `stop` (a generator on a
+  // worker thread must not call the host's object). Empty: the cancel object again.
+  void SetStopCheck(std::function<bool()> stop) { mStopCheck = std::move(stop); }
+
   const DLSeaLevelParameters& GetSeaLevelParameters() const { return mSeaLevel; }
   double GetSeaLevel() const { return mSeaLevelValue; }
 
@@ -92,6 +97,7 @@ class DLSegmentGenerator {
   double mSeaLevelValue;
   int mNumCats = 0;  // categories of the attribute being searched
   int mUnitsSincePoll = 0;
+  std::function<bool()> mStopCheck;  // empty: the parameters' cancel object
   // The nearest non-empty category below and above each category (-1: none), for the widening
   // steps of an ordered attribute.
   std::vector<int> mPrevNonEmpty;

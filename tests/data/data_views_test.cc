@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "data_testing.h"
+#include "foundation/progress_throttle.h"
 #include "ruleweave/ruleweave.h"
 
 namespace {
@@ -197,6 +198,33 @@ TEST_F(ViewTest, EqualFrequencyBinning) {
   EXPECT_EQ(x->GetValue(1), 0.0);
   EXPECT_EQ(x->GetValue(2), 1.0);
   EXPECT_EQ(x->GetValue(3), 0.0);
+}
+
+TEST_F(ViewTest, EqualFrequencyCodesAgreeWithTheEncoderOnCutPointsToo) {
+  params.SetBinningType(DLConst::EqualFrequency);
+  ASSERT_TRUE(params.SetNumOfBins(7));
+  // Whole and half values, so that some values fall on the (midpoint) cut points.
+  std::mt19937 rng(3);
+  std::vector<double> xs = {kMissing};
+  for (int i = 0; i < 400; ++i) xs.push_back(static_cast<double>(rng() % 41) / 2.0);
+  auto data = LoadX(xs);
+  DLEncDataView view(params, *data, query);
+  const IDLAttribute* x = view.GetAttribute("x");
+  const auto* encoder = dynamic_cast<const DLBinningEncoder*>(x->GetVar()->GetEncoder());
+  ASSERT_NE(encoder, nullptr);
+  ASSERT_EQ(encoder->GetBinningCutpoints().size(), 6u);
+  EXPECT_EQ(x->GetValue(0), 255.0);
+  for (std::size_t i = 1; i < xs.size(); ++i) {
+    EXPECT_EQ(x->GetValue(static_cast<int>(i)), encoder->Encode(xs[i])) << "x = " << xs[i];
+  }
+}
+
+TEST_F(ViewTest, BinningAnswersACancel) {
+  data_testing::CancelAt cancel(1);
+  params.SetCancelPointer(&cancel);
+  auto data = LoadX({1, 2, 3});
+  EXPECT_THROW(DLEncDataView(params, *data, query), DLCancelledException);
+  EXPECT_EQ(cancel.GetPolls(), 1);
 }
 
 TEST_F(ViewTest, EqualFrequencyUsesTheStoredTruncatedWeights) {

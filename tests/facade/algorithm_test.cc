@@ -428,14 +428,18 @@ TEST(DLAlgorithm, CancelBeforeTheRunTouchesNothing) {
 }
 
 // Several predictors of every kind and a response that depends on two of them, from a fixed
-// linear congruential sequence.
-void FillMixed(Table& t, int cases) {
+// linear congruential sequence; `noise` more continuous predictors "z0", "z1", ...: z0 repeats c1
+// (its candidates tie with c1's, and the earlier predictor wins), the others are noise.
+void FillMixed(Table& t, int cases, int noise = 0) {
   t.vars.AddCatVar("nom", "", {1, 2, 3, 4, 5}, /*nominal=*/true, IDLVar::kPredictor,
                    IDLVar::kInteger);
   t.vars.AddCatVar("ord", "", {1, 2, 3, 4, 5, 6, 7}, /*nominal=*/false, IDLVar::kPredictor,
                    IDLVar::kInteger);
   t.vars.AddContVar("c1", "", 0.0, 1.0, IDLVar::kPredictor);
   t.vars.AddContVar("c2", "", 0.0, 1.0, IDLVar::kPredictor);
+  for (int j = 0; j < noise; ++j) {
+    t.vars.AddContVar("z" + std::to_string(j), "", 0.0, 1.0, IDLVar::kPredictor);
+  }
   t.vars.AddCatVar("y", "", {0, 1}, /*nominal=*/true, IDLVar::kTarget, IDLVar::kInteger);
   unsigned state = 12345;
   auto next = [&state]() {
@@ -452,7 +456,10 @@ void FillMixed(Table& t, int cases) {
     if (c1 > 0.6) rate += 0.35;
     if (ord <= 1) rate -= 0.1;
     const double y = next() < rate ? 1 : 0;
-    t.Add(1, {next() < 0.05 ? kMissing : nom, ord, c1, c2, y});
+    std::vector<double> row = {next() < 0.05 ? kMissing : nom, ord, c1, c2};
+    for (int j = 0; j < noise; ++j) row.push_back(j == 0 ? c1 : next());
+    row.push_back(y);
+    t.Add(1, row);
   }
 }
 
@@ -488,6 +495,38 @@ TEST(DLAlgorithm, SameInputsGiveIdenticalModels) {
   EXPECT_EQ(runs[0], runs[1]);
 }
 
+// The models, their displays and their PMML documents are the same text for every number of
+// threads; a wide table gives each thread several predictors per step.
+TEST(DLAlgorithm, EveryNumberOfThreadsGivesTheSameModelsAndDocuments) {
+  Table t;
+  FillMixed(t, 2000, /*noise=*/9);
+  auto data = t.Load();
+  ASSERT_TRUE(data);
+  std::vector<std::string> predictors = {"nom", "ord", "c1", "c2"};
+  for (int j = 0; j < 9; ++j) predictors.push_back("z" + std::to_string(j));
+  std::vector<std::string> reference;
+  for (int threads : {1, 2, 7}) {
+    DLParameters params = MixedParams();
+    params.SetFinalResultsOnly(false);
+    ASSERT_TRUE(params.SetNumThreads(threads));
+    DLDataQuery query = QueryFor(predictors);
+    SearchRun run;
+    ASSERT_TRUE(run.Go(params, *data, query).IsOK()) << threads;
+    std::vector<std::string> texts = Displays(run.models);
+    for (std::size_t i = 0; i < run.models.size(); ++i) {
+      std::ostringstream pmml;
+      ASSERT_TRUE(run.algorithm->ExportModel(pmml, run.models[i], t.vars, nullptr).IsOK());
+      texts.push_back(pmml.str());
+    }
+    if (threads == 1) {
+      ASSERT_GE(run.models.size(), 2u);
+      reference = texts;
+    } else {
+      EXPECT_EQ(texts, reference) << threads << " threads";
+    }
+  }
+}
+
 TEST(DLAlgorithm, CancelAtAnyPollGivesNothingOrTheWholeResult) {
   Table t;
   FillMixed(t, 600);
@@ -502,27 +541,31 @@ TEST(DLAlgorithm, CancelAtAnyPollGivesNothingOrTheWholeResult) {
     reference = Displays(run.models);
     ASSERT_FALSE(reference.empty());
   }
-  int cancelled = 0;
-  for (int k = 1; k < 100000; ++k) {
-    CancelAt cancel(k);
-    DLParameters params = MixedParams();
-    params.SetCancelPointer(&cancel);
-    DLDataQuery query = QueryFor(predictors);
-    SearchRun run;
-    const QXDecision::QXStatus status = run.Go(params, *data, query);
-    if (status.GetErrorCode() == 1) {
-      ASSERT_TRUE(status.IsError());
-      ASSERT_EQ(run.models.size(), 0u) << "k = " << k;
-      ++cancelled;
-      continue;
+  // With three threads the polls come from the calling thread only, as many as it makes.
+  for (int threads : {1, 3}) {
+    int cancelled = 0;
+    for (int k = 1; k < 100000; ++k) {
+      CancelAt cancel(k);
+      DLParameters params = MixedParams();
+      params.SetNumThreads(threads);
+      params.SetCancelPointer(&cancel);
+      DLDataQuery query = QueryFor(predictors);
+      SearchRun run;
+      const QXDecision::QXStatus status = run.Go(params, *data, query);
+      if (status.GetErrorCode() == 1) {
+        ASSERT_TRUE(status.IsError());
+        ASSERT_EQ(run.models.size(), 0u) << "k = " << k;
+        ++cancelled;
+        continue;
+      }
+      ASSERT_TRUE(status.IsOK()) << "k = " << k;
+      EXPECT_EQ(Displays(run.models), reference);
+      break;
     }
-    ASSERT_TRUE(status.IsOK()) << "k = " << k;
-    EXPECT_EQ(Displays(run.models), reference);
-    break;
+    // Polls happen at the start, per list and rule search, per selection step and between
+    // attributes: many more than a handful.
+    EXPECT_GT(cancelled, 20) << threads << " threads";
   }
-  // Polls happen at the start, per list and rule search, per selection step and between
-  // attributes: many more than a handful.
-  EXPECT_GT(cancelled, 20);
 }
 
 TEST(DLAlgorithm, ReportsCandidatesAndRulesThenResetsTheReporter) {
@@ -597,12 +640,18 @@ TEST(DLAlgorithm, HostExceptionsPassOutOfRun) {
   EXPECT_EQ(run.models.size(), 0u);
   EXPECT_EQ(params.GetReporter()->DiscreteMeasure("candidates"), -1);
 
-  for (int k : {2, 5, 40}) {
-    ThrowingCancel cancel(k);
-    DLParameters p = MixedParams();
-    p.SetCancelPointer(&cancel);
-    SearchRun r;
-    EXPECT_THROW(r.Go(p, *data, query), std::runtime_error) << k;
+  // With three threads the poll count varies with the threads' timing: the calling thread's own
+  // polls (selections, list and rule searches) still number a few dozen.
+  for (int threads : {1, 3}) {
+    for (int k : {2, 5, threads == 1 ? 40 : 20}) {
+      ThrowingCancel cancel(k);
+      DLParameters p = MixedParams();
+      p.SetNumThreads(threads);
+      p.SetCancelPointer(&cancel);
+      SearchRun r;
+      EXPECT_THROW(r.Go(p, *data, query), std::runtime_error) << k;
+      EXPECT_EQ(r.models.size(), 0u);
+    }
   }
 }
 

@@ -44,6 +44,7 @@ TEST(DLParameters, Defaults) {
   EXPECT_EQ(p.GetNumOfSkippedReports(), 0);
   EXPECT_EQ(p.GetCancelPointer(), nullptr);
   EXPECT_EQ(p.GetReporter(), nullptr);
+  EXPECT_EQ(p.GetNumThreads(), 1);
 }
 
 TEST(DLParameters, ValidatingSettersRefuseAndKeepTheField) {
@@ -78,6 +79,11 @@ TEST(DLParameters, ValidatingSettersRefuseAndKeepTheField) {
   EXPECT_TRUE(p.SetNumOfSkippedReports(0));
   EXPECT_TRUE(p.SetNumOfSkippedReports(4));
   EXPECT_EQ(p.GetNumOfSkippedReports(), 4);
+
+  EXPECT_FALSE(p.SetNumThreads(-1));
+  EXPECT_EQ(p.GetNumThreads(), 1);
+  EXPECT_TRUE(p.SetNumThreads(0));  // one per core
+  EXPECT_EQ(p.GetNumThreads(), 0);
 
   p.SetGroupDecay(-3);  // stored without a check
   EXPECT_EQ(p.GetGroupDecay(), -3);
@@ -116,6 +122,7 @@ TEST(DLParameters, EqualityComparesNineFieldsOnly) {
   b.SetProgressListener(&listener);
   b.SetCancelPointer(&cancel);
   b.SetNumOfSkippedReports(9);
+  b.SetNumThreads(7);
   EXPECT_TRUE(a == b);
   EXPECT_FALSE(a != b);
 

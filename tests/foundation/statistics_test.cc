@@ -125,7 +125,25 @@ TEST(Statistics, BoundsEqualTheFDistributionForms) {
     const double fu = stats::FQuantile(q, 2 * (r + 1), 2 * (n - r));
     EXPECT_NEAR(lower, r / (r + (n - r + 1) * fl), 1e-13);
     EXPECT_NEAR(upper, (r + 1) * fu / ((n - r) + (r + 1) * fu), 1e-13);
+    EXPECT_EQ(stats::ClopperPearsonLower(n, r, 1 - q), lower) << "the lower end alone";
   }
+  EXPECT_EQ(stats::ClopperPearsonLower(20, 0, 0.025), 0.0);
+}
+
+TEST(Statistics, LowerEndAboveAThresholdAgreesWithTheSolvedEnd) {
+  // Thresholds on both sides of each lower end, at it, and a hair away from it (where the one
+  // incomplete-beta value cannot decide and the end is solved).
+  const double cases[][2] = {{10, 5}, {100, 30}, {57.5, 3.25}, {4e4, 11}, {300, 299}, {8, 1}};
+  for (const auto& nr : cases) {
+    const double lower = stats::ClopperPearsonLower(nr[0], nr[1], 0.025);
+    for (double t : {lower * 0.5, lower * (1 - 1e-9), lower, lower * (1 + 1e-9), 0.5 * (lower + 1),
+                     0.0, 1.0}) {
+      EXPECT_EQ(stats::ClopperPearsonLowerExceeds(nr[0], nr[1], 0.025, t), lower > t)
+          << nr[0] << " " << nr[1] << " " << t;
+    }
+  }
+  EXPECT_FALSE(stats::ClopperPearsonLowerExceeds(20, 0, 0.025, 0.01));
+  EXPECT_FALSE(stats::ClopperPearsonLowerExceeds(3, 4, 0.025, 0.01));
 }
 
 TEST(Statistics, IntervalRefusesInputsWithoutOne) {
@@ -137,4 +155,6 @@ TEST(Statistics, IntervalRefusesInputsWithoutOne) {
   EXPECT_TRUE(QXMV::IsMissing(lower) && QXMV::IsMissing(upper));
   stats::ClopperPearson(HUGE_VAL, 4, 0.025, &lower, &upper);
   EXPECT_TRUE(QXMV::IsMissing(lower) && QXMV::IsMissing(upper));
+  EXPECT_TRUE(QXMV::IsMissing(stats::ClopperPearsonLower(3, 4, 0.025)));
+  EXPECT_TRUE(QXMV::IsMissing(stats::ClopperPearsonLower(10, 4, 0.5)));
 }

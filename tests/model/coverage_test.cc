@@ -80,6 +80,19 @@ void CheckAttributeMeasures(const TableShape& shape, bool encoded) {
     DLRuleCoverage coverage(*view, covered);
     std::vector<std::string> names = table.CategoricalNames();
     if (encoded) names.push_back("x");  // binned in the encoded view
+    // The group form answers every position of the view in one pass, as the single form does.
+    std::vector<int> positions;
+    for (const std::string& name : names) positions.push_back(view->GetVarList().FindVar(name));
+    const auto group = coverage.GetAttributeMeasures(positions, coverage.GetResponseCode());
+    ASSERT_EQ(group.size(), names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      if (covered.IsEmpty()) {
+        EXPECT_EQ(group[i], nullptr);
+      } else {
+        ASSERT_NE(group[i], nullptr) << names[i];
+        ExpectSplitAndMeasure(*view, covered, names[i], *group[i]);
+      }
+    }
     for (const std::string& name : names) {
       std::unique_ptr<DLAttributeMeasure> am(coverage.GetAttributeMeasure(name));
       if (covered.IsEmpty()) {
@@ -98,7 +111,7 @@ void CheckAttributeMeasures(const TableShape& shape, bool encoded) {
 
 TEST(DLRuleCoverage, AttributeMeasureEqualsSplitAndMeasure) {
   TableShape shape;
-  shape.numCases = 2000;
+  shape.numCases = 20000;  // large enough for the interleaved tallies
   shape.categories = {2, 10, 100, 254};
   CheckAttributeMeasures(shape, /*encoded=*/false);
 }

@@ -250,17 +250,18 @@ TEST_F(ExtendingTest, ListWithNothingToFindKeepsNoEmptyRule) {
 
 TEST_F(ExtendingTest, RuleSelectionReportsAndStopsOnCancel) {
   search_testing::RecordingListener listener;
-  search_testing::CancelAt cancel(5);
+  search_testing::CancelAt cancel(6);
   params.SetProgressListener(&listener);
   params.SetCancelPointer(&cancel);
   DLExtendingList list(params, query, *view);
   bool extended = false;
-  // Polls: the start of ExtendRules (1), before the view's attributes x and y (2, 3), the start
-  // of the selection (4) and after the first rule taken (5: cancel). The rule taken is dropped;
-  // the search rule left behind has no segments and is dropped too.
+  // Polls: the start of ExtendRules (1), before the one breakdown pass over g, x and y (2),
+  // before the candidates of x and of y (3, 4; g's come first, unpolled), the start of the
+  // selection (5) and after the first rule taken (6: cancel). The rule taken is dropped; the
+  // search rule left behind has no segments and is dropped too.
   EXPECT_EQ(list.ExtendRules(extended).GetErrorCode(), 1);
   EXPECT_TRUE(extended);
-  EXPECT_EQ(cancel.GetPolls(), 5);
+  EXPECT_EQ(cancel.GetPolls(), 6);
   ASSERT_EQ(listener.reports.size(), 1u);
   EXPECT_EQ(listener.reports[0].candidates, 1);
   EXPECT_EQ(list.GetNumOfExtendingRules(), 0);

@@ -63,6 +63,13 @@ class DLParameters {
   DLConst::SearchDirection GetSearchDirection() const { return mSearchDirection; }
   void SetBinningType(DLConst::BinningType type) { mBinningType = type; }
   DLConst::BinningType GetBinningType() const { return mBinningType; }
+  // Threads a search runs on, the calling thread included: the predictors' candidates (and the
+  // binning of continuous predictors) are worked out on that many threads. 0 asks for one per
+  // core of the machine; refuses < 0. The models are the same for every number of threads; the
+  // listener and the cancel object are still called from the thread that called Run only.
+  // Default 1.
+  bool SetNumThreads(int n);
+  int GetNumThreads() const { return mNumThreads; }
 
   // Same listener: nothing happens. Otherwise this object lets go of its reporter and makes a new
   // one when `listener` is not null (none when it is null).
@@ -96,6 +103,7 @@ class DLParameters {
   bool mFinalResultsOnly = true;
   DLConst::SearchDirection mSearchDirection = DLConst::Up;
   DLConst::BinningType mBinningType = DLConst::EqualWidth;
+  int mNumThreads = 1;
   ProgressListener* mListener = nullptr;
   int mNumOfSkippedReports = 0;
   QXQueryCancel* mCancel = nullptr;
