@@ -6,10 +6,12 @@ sets shipped with Debian's weka package; a planted-segment generator) it makes s
 70/30 splits with fixed seeds, runs `ruleweave search` on the training part, scores the test
 part with each rule's *training* rate (`ruleweave score` maps every test row to its rule) and
 reports test AUC, the first rule's training and test rate, its training coverage and the time.
+The scored model is the program's own choice (`--pmml` writes the best-ranked model, model 1).
 Where Weka is installed it runs JRip on the same splits beside it.
 
   /usr/bin/python3 bench/quality/run.py                    # program defaults, all data sets
   /usr/bin/python3 bench/quality/run.py --flags "--bins 10 --binning frequency"
+  /usr/bin/python3 bench/quality/run.py --flags "--holdout 0.3"   # rank models by holdout AUC
   /usr/bin/python3 bench/quality/run.py --min-group 5%     # share of training cases (floor 10)
   /usr/bin/python3 bench/quality/run.py --grid             # settings comparison, CSVs in results/
 
@@ -48,7 +50,7 @@ TARGET = "target"  # every prepared table names its target column so
 def _clean_name(name, used):
     out = "".join(ch if ch.isalnum() or ch in "_-." else "_" for ch in str(name)).strip("_")
     out = out or "col"
-    if out.lower() in ("rule", "rule_rate", TARGET):
+    if out.lower() in ("rule", "rule_conditions", "rule_rate", TARGET):
         out = out + "_x"
     base, k = out, 2
     while out in used:
@@ -195,33 +197,15 @@ def all_sets(names=None, planted_rows=(4000, 20000)):
         pdf, segs = planted(rows)
         sets.append(("planted-%drows" % rows, pdf, segs))
     if names:
-        keep = [s for s in sets if any(w in s[0] for w in names)]
-        sets = keep
+        unknown = [w for w in names if not any(w in s[0] for s in sets)]
+        if unknown:
+            raise SystemExit("--sets: no data set name contains %s; the names are: %s"
+                             % (", ".join(repr(w) for w in unknown), ", ".join(s[0] for s in sets)))
+        sets = [s for s in sets if any(w in s[0] for w in names)]
     return sets
 
 
 # ----------------------------------------------------------------------------- helpers
-
-
-def grouped_auc(groups):
-    """AUC of a ranking by group rate; groups = [(coverage, responses, score)], ties count half."""
-    y, w, s = [], [], []
-    for cov, resp, score in groups:
-        if resp > 0:
-            y.append(1); w.append(resp); s.append(score)
-        if cov - resp > 0:
-            y.append(0); w.append(cov - resp); s.append(score)
-    if len(set(y)) < 2:
-        return float("nan")
-    return roc_auc_score(y, s, sample_weight=w)
-
-
-def model_groups(model):
-    g = [(r["coverage"], r["responses"], r["rate"]) for r in model["rules"]]
-    rem = model.get("remainder")
-    if rem and rem["coverage"] > 0:
-        g.append((rem["coverage"], rem["responses"], rem["rate"]))
-    return g
 
 
 def write_arff(df, path, relation, nominal_levels):
@@ -253,6 +237,36 @@ def _arff_quote(v):
     return v
 
 
+def find_java():
+    """The java launcher: on PATH, else /usr/bin/java, else the first JVM under /usr/lib/jvm."""
+    java = shutil.which("java")
+    if java:
+        return java
+    cands = ["/usr/bin/java"] + sorted(
+        os.path.join("/usr/lib/jvm", d, "bin", "java") for d in
+        (os.listdir("/usr/lib/jvm") if os.path.isdir("/usr/lib/jvm") else []))
+    return next((c for c in cands if os.access(c, os.X_OK)), None)
+
+
+def jrip_check(java):
+    """None when JRip runs, else the reason it cannot."""
+    if not os.path.exists(WEKA_JAR):
+        return "%s not found (Debian package weka)" % WEKA_JAR
+    if java is None:
+        return "no java launcher found"
+    try:
+        res = subprocess.run([java, "-cp", WEKA_JAR, "weka.classifiers.rules.JRip", "-h"],
+                             capture_output=True, text=True, timeout=120)
+    except (OSError, subprocess.TimeoutExpired) as e:
+        return "java failed: %s" % e
+    if "JRip" not in res.stdout + res.stderr:
+        return "java -cp %s JRip did not run: %s" % (WEKA_JAR, (res.stderr or res.stdout).strip()[-200:])
+    return None
+
+
+JAVA = None
+
+
 def run_jrip(train, test, tmp):
     levels = {}
     for c in train.columns:
@@ -263,7 +277,7 @@ def run_jrip(train, test, tmp):
     write_arff(train, tr, "train", levels)
     write_arff(test, te, "test", levels)
     t0 = time.time()
-    res = subprocess.run(["java", "-Xmx512m", "-cp", WEKA_JAR, "weka.classifiers.rules.JRip",
+    res = subprocess.run([JAVA, "-Xmx512m", "-cp", WEKA_JAR, "weka.classifiers.rules.JRip",
                           "-t", tr, "-T", te, "-p", "0", "-distribution"],
                          capture_output=True, text=True)
     dt = time.time() - t0
@@ -289,52 +303,43 @@ class NoModel(Exception):
     pass
 
 
-def run_ruleweave(binary, train, test, tmp, flags, pick):
+def run_ruleweave(binary, train, test, tmp, flags):
+    """Search the training part, write the program's chosen model (`--model best`, the printed
+    model 1) and score the test part. Returns (model JSON or None, number of models printed,
+    the model's ranking AUC and on which rows, test scores, test rule labels, search seconds)."""
     trp, tep = os.path.join(tmp, "train.csv"), os.path.join(tmp, "test.csv")
     train.to_csv(trp, index=False)
     test.to_csv(tep, index=False)
     pm = os.path.join(tmp, "m.pmml")
-    base = [binary, "search", trp, "--target", TARGET, "--response", "yes", "--format", "json",
-            "--quiet"] + flags
+    cmd = [binary, "search", trp, "--target", TARGET, "--response", "yes", "--format", "json",
+           "--quiet", "--pmml", pm] + flags
     t0 = time.time()
-    res = subprocess.run(base + ["--pmml", pm], capture_output=True, text=True)
+    res = subprocess.run(cmd, capture_output=True, text=True)
     dt = time.time() - t0
     if res.returncode != 0 and "no model was found" in res.stderr:
-        return None, 0, 0, float("nan"), None, None, dt
+        return None, 0, float("nan"), "", None, None, dt
     if res.returncode != 0:
         raise SearchFailed("search exit %d: %s" % (res.returncode, res.stderr.strip()[-300:]))
     models = json.loads(res.stdout)["models"]
-    if not models:
+    if not models or not os.path.exists(pm):
         raise SearchFailed("no model")
-    aucs = [grouped_auc(model_groups(m)) for m in models]
-    k = 1
-    if pick == "best":
-        k = 1 + max(range(len(models)), key=lambda i: (-1 if math.isnan(aucs[i]) else aucs[i], -i))
-        if k != 1:
-            res = subprocess.run(base + ["--pmml", pm, "--model", str(k)], capture_output=True, text=True)
-            if res.returncode != 0:
-                raise SearchFailed("search --model %d exit %d" % (k, res.returncode))
-    model = models[k - 1]
+    model = models[0]  # printed best first; --pmml wrote this one
     scp = os.path.join(tmp, "scored.csv")
     res = subprocess.run([binary, "score", pm, tep, "--output", scp, "--quiet", "--format", "csv"],
                          capture_output=True, text=True)
     if res.returncode != 0:
         raise SearchFailed("score exit %d: %s" % (res.returncode, res.stderr.strip()[-300:]))
     scored = pd.read_csv(scp, dtype=str, keep_default_na=False)
-    rule_ids = scored.iloc[:, -2].tolist()
-    rate_of = {r["rule"]: r["rate"] for r in model["rules"]}
-    rem_rate = model["remainder"]["rate"] if model.get("remainder") else float("nan")
-    scores = []
-    for rid in rule_ids:
-        if rid == "remainder" or rid == "":
-            scores.append(rem_rate)
-        else:
-            key = rid if rid in rate_of else rid.split(".")[-1]
-            scores.append(rate_of[key])
-    return model, k, len(models), aucs[k - 1], np.array(scores, dtype=float), np.array(rule_ids), dt
+    rule_ids = scored["rule"].to_numpy()
+    # the rule's (or the remainder's) rate on the model's training data, from the model file
+    scores = pd.to_numeric(scored["rule_rate"], errors="coerce").to_numpy(dtype=float)
+    if np.isnan(scores).any():
+        raise SearchFailed("scored file: %d rows without rule_rate" % int(np.isnan(scores).sum()))
+    return (model, len(models), float(model.get("auc", float("nan"))), model.get("auc_rows", ""),
+            scores, rule_ids, dt)
 
 
-def one_run(binary, name, df, segs, seed, flags, pick, use_jrip, tmp):
+def one_run(binary, name, df, segs, seed, flags, use_jrip, tmp):
     strat = df[TARGET]
     idx = np.arange(len(df))
     tr_i, te_i = train_test_split(idx, test_size=0.3, random_state=seed, stratify=strat)
@@ -343,9 +348,9 @@ def one_run(binary, name, df, segs, seed, flags, pick, use_jrip, tmp):
     row = {"dataset": name, "seed": seed, "n_train": len(train), "n_test": len(test),
            "base_rate": float((train[TARGET] == "yes").mean()), "n_columns": df.shape[1] - 1}
     try:
-        model, k, n_models, train_auc, scores, rule_ids, dt = run_ruleweave(
-            binary, train, test, tmp, flags, pick)
-        row.update({"model": k, "n_models": n_models, "train_auc": train_auc, "seconds": dt,
+        model, n_models, rank_auc, auc_rows, scores, rule_ids, dt = run_ruleweave(
+            binary, train, test, tmp, flags)
+        row.update({"n_models": n_models, "rank_auc": rank_auc, "rank_auc_rows": auc_rows, "seconds": dt,
                     "n_rules": len(model["rules"]) if model else 0, "no_model": int(model is None)})
         if model is None:
             # nothing beat the base rate: every test row gets the same score
@@ -354,11 +359,11 @@ def one_run(binary, name, df, segs, seed, flags, pick, use_jrip, tmp):
         row["test_auc"] = roc_auc_score(y_te, scores) if len(set(scores)) > 1 else 0.5
         if model["rules"]:
             r1 = model["rules"][0]
-            row["r1_conditions"] = r1["conditions"]
+            row["r1_conditions"] = r1["text"]
             row["r1_train_cov"] = r1["coverage"]
             row["r1_train_share"] = r1["coverage"] / model["cases"]
             row["r1_train_rate"] = r1["rate"]
-            m = rule_ids == "1.1"  # the scorer names rules list.rule
+            m = rule_ids == "R%d.%d" % (r1["list"], r1["rule"])  # the scorer's label, R1.1
             row["r1_test_cov"] = int(m.sum())
             row["r1_test_rate"] = float(y_te[m].mean()) if m.any() else float("nan")
             row["r1_gap"] = row["r1_train_rate"] - row["r1_test_rate"]
@@ -404,7 +409,7 @@ def parse_share(text):
     return float(text[:-1]) / 100.0 if text.endswith("%") else float(text)
 
 
-def run_setting(binary, sets, flags, share, pick, use_jrip, label, jrip_cache=None, log=None, floor=10):
+def run_setting(binary, sets, flags, share, use_jrip, label, jrip_cache=None, log=None, floor=10):
     rows = []
     for name, df, segs in sets:
         for seed in SEEDS:
@@ -413,7 +418,7 @@ def run_setting(binary, sets, flags, share, pick, use_jrip, label, jrip_cache=No
                 n_train = len(df) - int(math.ceil(0.3 * len(df)))
                 f = list(flags) + min_group_flags(share, n_train, floor)
                 want_jrip = use_jrip and (jrip_cache is None or (name, seed) not in jrip_cache)
-                row = one_run(binary, name, df, segs, seed, f, pick, want_jrip, tmp)
+                row = one_run(binary, name, df, segs, seed, f, want_jrip, tmp)
                 if jrip_cache is not None:
                     if want_jrip:
                         jrip_cache[(name, seed)] = {k: row.get(k) for k in ("jrip_auc", "jrip_seconds", "jrip_error")}
@@ -432,7 +437,7 @@ def run_setting(binary, sets, flags, share, pick, use_jrip, label, jrip_cache=No
 def summarise(raw):
     """Per data set means over seeds, and overall figures over the real data sets."""
     cols = ["test_auc", "jrip_auc", "r1_train_rate", "r1_test_rate", "r1_gap", "r1_train_cov",
-            "r1_train_share", "n_rules", "seconds", "planted_found", "model", "train_auc"]
+            "r1_train_share", "n_rules", "seconds", "planted_found", "n_models", "rank_auc"]
     cols = [c for c in cols if c in raw.columns]
     per = raw.groupby("dataset", sort=False)[cols].mean(numeric_only=True)
     if "error" in raw.columns:
@@ -447,7 +452,6 @@ def summarise(raw):
         "median_r1_train_share": real["r1_train_share"].median() if "r1_train_share" in real else float("nan"),
         "mean_seconds": preal["seconds"].mean() if "seconds" in preal else float("nan"),
         "runs_failed": int(raw["error"].notna().sum()) if "error" in raw.columns else 0,
-        "models_not_first": int((raw.get("model", pd.Series(dtype=float)) > 1).sum()),
         "runs_without_model": int(raw["no_model"].sum()) if "no_model" in raw.columns else 0,
     }
     if "jrip_auc" in preal:
@@ -462,10 +466,9 @@ def summarise(raw):
     return per, overall
 
 
-def print_table(per, overall, label, pick):
-    print("\nsetting: %s   (scored model: %s)" % (label or "program defaults",
-                                                  "best of the search's models by training AUC"
-                                                  if pick == "best" else "model 1"))
+def print_table(per, overall, label, rank_rows):
+    print("\nsetting: %s   (scored model: the program's model 1, ranked by %s AUC)"
+          % (label or "program defaults", rank_rows or "training"))
     hdr = ["data set", "AUC", "JRip", "r1 train", "r1 test", "gap", "r1 cov", "rules", "sec"]
     print("%-34s %6s %6s %8s %8s %6s %7s %5s %6s" % tuple(hdr))
     for name, r in per.iterrows():
@@ -543,9 +546,10 @@ def main():
                          "training cases, at least 10")
     ap.add_argument("--min-floor", dest="min_floor", type=int, default=10,
                     help="with a share: the smallest count passed (default 10)")
-    ap.add_argument("--pick", choices=("best", "first"), default="best",
-                    help="which model to score: best by training AUC (default) or model 1")
-    ap.add_argument("--sets", default="", help="comma-separated substrings: only matching data sets")
+    ap.add_argument("--sets", default="",
+                    help="comma-separated parts of the data set names printed at the start "
+                         "(e.g. sk-wine,weka-vote:republican,planted): only data sets whose "
+                         "name contains one of them")
     ap.add_argument("--planted-rows", default="4000,20000",
                     help="rows of the planted-segment tables, comma-separated (default 4000,20000)")
     ap.add_argument("--no-jrip", action="store_true", help="do not run Weka's JRip")
@@ -562,11 +566,14 @@ def main():
     binary = os.path.abspath(a.binary)
     if not os.access(binary, os.X_OK):
         sys.exit("ruleweave program not found: %s (build it, or pass --binary)" % binary)
-    use_jrip = not a.no_jrip and os.path.exists(WEKA_JAR) and shutil.which("java") is not None
+    global JAVA
+    JAVA = find_java()
+    why_not = "--no-jrip" if a.no_jrip else jrip_check(JAVA)
+    use_jrip = why_not is None
     sets = all_sets([s for s in a.sets.split(",") if s],
                     [int(x) for x in a.planted_rows.split(",") if x])
     print("data sets: %d (%s)" % (len(sets), ", ".join(s[0] for s in sets)))
-    print("program: %s   JRip: %s" % (binary, "yes" if use_jrip else "no (Weka not installed)"))
+    print("program: %s   JRip: %s" % (binary, "yes (%s)" % JAVA if use_jrip else "no (%s)" % why_not))
 
     def log(row):
         if a.verbose:
@@ -582,10 +589,11 @@ def main():
         label = " ".join(flags + (["--min-group %s" % a.min_group] if share is not None else []))
         if share is not None and a.min_floor != 10:
             label += " (floor %d)" % a.min_floor
-        raw = run_setting(binary, sets, flags, share, a.pick, use_jrip, label or "defaults", log=log,
+        raw = run_setting(binary, sets, flags, share, use_jrip, label or "defaults", log=log,
                           floor=a.min_floor)
         per, overall = summarise(raw)
-        print_table(per, overall, label, a.pick)
+        rows_used = sorted(set(raw["rank_auc_rows"].dropna()) - {""}) if "rank_auc_rows" in raw else []
+        print_table(per, overall, label, "/".join(rows_used))
         path = os.path.join(a.out, "raw-%s.csv" % a.tag)
         raw.to_csv(path, index=False)
         print("raw results: %s" % path)
@@ -600,7 +608,7 @@ def main():
     print("settings: %d, runs per setting: %d" % (len(settings), len(sets) * len(SEEDS)), flush=True)
     for i, (label, flags, share, floor) in enumerate(settings):
         t0 = time.time()
-        raw = run_setting(binary, sets, flags + extra, share, a.pick, use_jrip, label, jrip_cache, log, floor)
+        raw = run_setting(binary, sets, flags + extra, share, use_jrip, label, jrip_cache, log, floor)
         per, overall = summarise(raw)
         overall = dict(setting=label, flags=" ".join(flags) + ("" if share is None else
                                                              " --min-group %g%% (at least %d)" % (share * 100, floor)),
