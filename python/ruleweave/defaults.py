@@ -16,6 +16,7 @@ DEFAULTS = {
     "allow_missing": True,
     "holdout": None,  # share of the rows kept out of the search (stratified), or None
     "random_state": None,
+    "n_jobs": None,  # search threads: None or -1 for one per core (as the program), or a count
 }
 
 # The smallest group a share of the cases may come to.

@@ -157,6 +157,8 @@ class DecisionListSearch(_Mixin, _Base):
       holdout        share of the rows kept out of the search (stratified) to rank the models
                      and measure the best one, or None
       random_state   seed of the holdout split
+      n_jobs         threads of the search: None or -1 for one per core, or a count; the
+                     models are the same for every value
 
     After fit: models_ (every distinct model, in the search's order), model_ (the best by ROC
     AUC, see the module text; None when no rule was found), rules_, classes_,
@@ -169,7 +171,7 @@ class DecisionListSearch(_Mixin, _Base):
                  bins=DEFAULTS["bins"], binning=DEFAULTS["binning"],
                  confidence=DEFAULTS["confidence"], direction=DEFAULTS["direction"],
                  allow_missing=DEFAULTS["allow_missing"], holdout=DEFAULTS["holdout"],
-                 random_state=DEFAULTS["random_state"]):
+                 random_state=DEFAULTS["random_state"], n_jobs=DEFAULTS["n_jobs"]):
         self.response = response
         self.min_group = min_group
         self.list_depth = list_depth
@@ -183,6 +185,7 @@ class DecisionListSearch(_Mixin, _Base):
         self.allow_missing = allow_missing
         self.holdout = holdout
         self.random_state = random_state
+        self.n_jobs = n_jobs
 
     # -- settings ------------------------------------------------------------------------------
 
@@ -198,7 +201,9 @@ class DecisionListSearch(_Mixin, _Base):
         if (isinstance(confidence, bool) or not isinstance(confidence, numbers.Real)
                 or not 0 < confidence < 1):
             raise ValueError(f"confidence must be a number between 0 and 1, got {confidence!r}")
+        threads = 0 if self.n_jobs in (None, -1) else _check_int("n_jobs", self.n_jobs, 1)
         p.update(binning=self.binning, direction=self.direction, confidence=float(confidence),
+                 threads=threads,
                  allow_missing=bool(self.allow_missing),
                  min_group=self._min_group(total_weight))
         return p

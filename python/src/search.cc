@@ -111,6 +111,7 @@ DLParameters Parameters(const py::dict& p) {
   set(params.SetRuleWidth(p["rule_width"].cast<int>()), "rule_width");
   set(params.SetNumOfBins(p["bins"].cast<int>()), "bins");
   set(params.SetConfLevel(p["confidence"].cast<double>()), "confidence");
+  set(params.SetNumThreads(p["threads"].cast<int>()), "n_jobs");
   params.SetMinGroupSize(p["min_group"].cast<int>());
   params.AllowMissing(p["allow_missing"].cast<bool>());
   params.SetBinningType(p["binning"].cast<std::string>() == "width" ? DLConst::EqualWidth

@@ -173,6 +173,7 @@ BAD_INPUTS = [
     ("bad direction", dict(response=1, direction="sideways"), {}, ValueError, "direction"),
     ("bad min_group", dict(response=1, min_group="lots"), {}, ValueError, "min_group"),
     ("bad holdout", dict(response=1, holdout=1.5), {}, ValueError, "holdout"),
+    ("bad n_jobs", dict(response=1, n_jobs=0), {}, ValueError, "n_jobs"),
 ]
 
 

@@ -23,6 +23,7 @@ struct ProgramDefaults {
   double confidence = 0.9;
   double minGroupShare = 0.02;  // of the weighted cases ...
   int minGroupFloor = 20;       // ... but never fewer cases than this
+  int threads = 0;              // search threads; 0: one per core
   int shownModels = 3;          // models printed unless --models says otherwise
   std::uint64_t seed = 1;       // of the holdout split
 };

@@ -56,6 +56,8 @@ std::string SearchOptionsHelp() {
       "  --no-reuse           a rule tests each column at most once\n"
       "  --all-levels         report the lists of every step, not only the final ones\n"
       "  --down               look for low rates instead of high ones\n"
+      "  --threads N          threads of the search, the same models for every N\n"
+      "                       (default %d: one per core)\n"
       "\n"
       "Checking and choosing models:\n"
       "  --holdout P          keep a share P (0 < P < 1) of the rows out of the search,\n"
@@ -71,7 +73,7 @@ std::string SearchOptionsHelp() {
       "holdout rows when there are any, else on the training rows.\n",
       d.listDepth, d.listWidth, d.ruleDepth, d.ruleWidth, d.bins,
       d.binning == DLConst::EqualFrequency ? "frequency" : "width", d.confidence, d.minGroupFloor,
-      100 * d.minGroupShare, library.GetSegmentGrowthFactor(), library.GetGroupDecay(),
+      100 * d.minGroupShare, library.GetSegmentGrowthFactor(), library.GetGroupDecay(), d.threads,
       static_cast<unsigned long long>(d.seed), d.shownModels);
   return text;
 }
@@ -275,6 +277,7 @@ SearchOptions::SearchOptions() {
   params.SetNumOfBins(kDefaults.bins);
   params.SetBinningType(kDefaults.binning);
   params.SetConfLevel(kDefaults.confidence);
+  params.SetNumThreads(kDefaults.threads);
 }
 
 int MinGroup::Resolve(double weightedCases) const {
@@ -343,6 +346,7 @@ OptionTable SearchOptionTable(SearchOptions& s) {
       Switch("no-reuse", [&p] { p.SetAttributeReusable(false); }),
       Switch("all-levels", [&p] { p.SetFinalResultsOnly(false); }),
       Switch("down", [&p] { p.SetSearchDirection(DLConst::Down); }),
+      Whole("threads", 0, [&p](int n) { p.SetNumThreads(n); }),
       Value("pmml", [&s](const std::string& value) { s.pmmlPath = value; }),
       Value("model",
             [&s](const std::string& value) {
