@@ -159,8 +159,9 @@ run bad_response 1 search small.csv --target bought --response maybe
 contains bad_response bad_response.err '--response: the value "maybe" does not occur in the target column "bought" (its values: yes, no)'
 run text_continuous 1 search small.csv --target bought --response yes --continuous region
 contains text_continuous text_continuous.err 'small.csv:2: continuous column "region" holds the value "north", which is not a number'
-run library_status 2 search small.csv --target bought --response yes --bins 300 --quiet
-contains library_status library_status.err "library status 110018"
+# More bins than a byte can code: refused before reading (it was library status 110018).
+run too_many_bins 1 search small.csv --target bought --response yes --bins 256 --quiet
+contains too_many_bins too_many_bins.err "--bins: 256 is too large (at most 255: a data set stores bin codes in one byte"
 run no_dir 1 search small.csv --target bought --response yes --pmml no/such/dir/m.pmml --quiet
 contains no_dir no_dir.err "no/such/dir/m.pmml: cannot create the output file"
 printf 'a\tb\n1\t"x\ty"\n' >tabs.tsv

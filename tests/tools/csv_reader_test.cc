@@ -12,10 +12,10 @@ namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
-Rows ReadAll(const std::string& text, char delimiter = ',',
+Rows ReadAll(const std::string& text, const CsvFormat& format,
              std::vector<std::int64_t>* lines = nullptr) {
   std::istringstream in(text);
-  CsvReader reader(in, "t.csv", delimiter);
+  CsvReader reader(in, "t.csv", format);
   reader.ReadHeader();
   Rows rows;
   rows.emplace_back(reader.Header().begin(), reader.Header().end());
@@ -26,9 +26,14 @@ Rows ReadAll(const std::string& text, char delimiter = ',',
   return rows;
 }
 
-std::string ErrorOf(const std::string& text) {
+Rows ReadAll(const std::string& text, char delimiter = ',',
+             std::vector<std::int64_t>* lines = nullptr) {
+  return ReadAll(text, CsvFormat{delimiter}, lines);
+}
+
+std::string ErrorOf(const std::string& text, const CsvFormat& format = CsvFormat()) {
   try {
-    ReadAll(text);
+    ReadAll(text, format);
   } catch (const InputError& error) {
     return error.what();
   }
@@ -85,7 +90,9 @@ TEST(CsvReader, RefusesBadHeaders) {
 
 TEST(CsvReader, ReadsRowsLongerThanItsBuffer) {
   std::string big(3 << 20, 'x');  // longer than one read chunk
-  const Rows rows = ReadAll("a,b\n" + big + ",\"" + big + "\"\n1,2\n");
+  CsvFormat format;
+  format.maxFieldBytes = big.size();
+  const Rows rows = ReadAll("a,b\n" + big + ",\"" + big + "\"\n1,2\n", format);
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[1][0].size(), big.size());
   EXPECT_EQ(rows[1][1].size(), big.size());

@@ -2,6 +2,7 @@
 #include "command_support.h"
 
 #include <fstream>
+#include <iostream>
 #include <new>
 #include <ostream>
 #include <sstream>
@@ -23,7 +24,8 @@ class NeverCancel : public QXQueryCancel {
 int RunCommand(const std::string& command, std::ostream& out, std::ostream& err,
                const RunContext& context, const std::function<int(CommandIo& io)>& body) {
   NeverCancel never;
-  CommandIo io{out, err, context.cancel ? *context.cancel : never, context.errIsTerminal};
+  CommandIo io{out, err, context.in ? *context.in : std::cin,
+               context.cancel ? *context.cancel : never, context.errIsTerminal};
   // Exceptions end here: each kind of failure has its message form and exit status.
   try {
     return body(io);
@@ -84,10 +86,14 @@ std::vector<ColumnProfile> ProfileFile(CsvReader& reader, const ColumnOptions& c
   const std::string stage = "reading " + reader.FileName();
   progress.SetStage(stage);
   auto profiles = ProfileColumns(reader, columns, distinctCap, [&](std::int64_t rows) {
-    progress.Rows(stage, rows);
+    progress.Rows(stage, rows, reader.Fraction());
     return !cancel.IsCancelled();
   });
   progress.Done();
+  // Plans made from no rows say little (every column unused, no response value): say why.
+  if (reader.RowsRead() == 0) {
+    throw InputError(reader.FileName(), 0, 0, "the file has a header but no data rows");
+  }
   return profiles;
 }
 

@@ -24,6 +24,7 @@ namespace ruleweave_cli {
 struct CommandIo {
   std::ostream& out;
   std::ostream& err;
+  std::istream& in;
   QXQueryCancel& cancel;
   bool errIsTerminal;
 };

@@ -109,10 +109,10 @@ int RunDescribe(const std::vector<std::string>& args, std::ostream& out, std::os
     if (parsed.positional.size() != 1) {
       throw UsageError("describe: expected one data file, e.g. `ruleweave describe DATA.csv`");
     }
-    const DataSource source = DataSource::File(parsed.positional[0]);
-    ConsoleProgress progress(io.err, ShowProgress(output, io));
-    std::unique_ptr<std::istream> in = source.Open();
-    CsvReader reader(*in, source.Name(), columns.delimiter);
+    const DataSource source = DataSource::Argument(parsed.positional[0], io.in);
+    ConsoleProgress progress(io.err, ShowProgress(output, io), io.errIsTerminal);
+    std::unique_ptr<InputStream> in = source.Open();
+    CsvReader reader(*in, source.Name(), ReadFormat(columns));
     reader.ReadHeader();
     CheckColumnOptions(reader.Header(), columns);
     const auto profiles = ProfileFile(reader, columns, kDescribeCap, progress, io.cancel);

@@ -11,7 +11,9 @@ const char kColumnHelp[] =
     "Reading the file:\n"
     "  --delimiter C        field delimiter (default ','; 'tab' for a tab)\n"
     "  --na TOKEN           another text that means a missing value (repeatable; empty\n"
-    "                       fields and '?' are always missing)\n"
+    "                       fields and '?' are always missing); --na COL=TOKEN: in COL only\n"
+    "  --encoding utf8|latin1   the file's text encoding (default utf8; latin1 is converted)\n"
+    "  --max-field-bytes N  longest field accepted (default 1048576)\n"
     "  --continuous A,B     read these columns as numbers\n"
     "  --nominal A,B        read these columns as unordered categories\n"
     "  --ordinal A,B        read these columns as ordered categories\n"
@@ -26,7 +28,7 @@ const char kSearchOptionsHelp[] =
     "  --list-width N       lists kept at each step (default 5)\n"
     "  --rule-depth N       conditions per rule (default 3)\n"
     "  --rule-width N       rules kept at each step (default 5)\n"
-    "  --bins N             bins per continuous column (default 100)\n"
+    "  --bins N             bins per continuous column, 2 to 255 (default 100)\n"
     "  --binning width|frequency   equal-width or equal-frequency bins (default width)\n"
     "  --confidence P       confidence of the condition tests (default 0.95)\n"
     "  --min-group N        smallest group a condition may select (default 1)\n"
@@ -55,9 +57,10 @@ OptionSpec Value(const char* name, std::function<void(const std::string&)> apply
   return {name, 0, true, std::move(apply)};
 }
 
-OptionSpec Whole(const char* name, long min, std::function<void(int)> apply) {
-  return {name, 0, true, [name, min, apply = std::move(apply)](const std::string& text) {
-            apply(WholeNumber(name, text, min));
+OptionSpec Whole(const char* name, long min, std::function<void(int)> apply,
+                 long max = kMaxWholeNumber, const char* why = nullptr) {
+  return {name, 0, true, [name, min, apply = std::move(apply), max, why](const std::string& text) {
+            apply(WholeNumber(name, text, min, max, why));
           }};
 }
 
@@ -100,13 +103,18 @@ std::vector<std::string> SplitList(const std::string& text, char separator) {
   return parts;
 }
 
-int WholeNumber(const std::string& option, const std::string& text, long min) {
+int WholeNumber(const std::string& option, const std::string& text, long min, long max,
+                const char* why) {
   char* end = nullptr;
   errno = 0;
   const long value = std::strtol(text.c_str(), &end, 10);
-  if (errno != 0 || end == text.c_str() || *end != '\0' || value < min || value > 1000000000L) {
+  if (end == text.c_str() || *end != '\0' || (errno == 0 && value < min)) {
     throw UsageError("--" + option + ": expected a whole number of at least " +
                      std::to_string(min) + ", got \"" + text + "\"");
+  }
+  if (errno == ERANGE || value > max) {
+    throw UsageError("--" + option + ": " + text + " is too large (at most " + std::to_string(max) +
+                     (why != nullptr ? std::string(": ") + why : "") + ")");
   }
   return static_cast<int>(value);
 }
@@ -201,8 +209,28 @@ OptionTable ColumnOptionTable(ColumnOptions& c) {
                     text + "\"");
               }
               c.delimiter = text[0];
+              c.delimiterGiven = true;
             }),
-      Value("na", [&c](const std::string& value) { c.missing.Add(value); }),
+      Value("na",
+            [&c](const std::string& value) {
+              const std::size_t eq = value.find('=');
+              if (eq != std::string::npos && eq > 0) {
+                c.missing.AddForColumn(value.substr(0, eq), value.substr(eq + 1));
+              } else {
+                c.missing.Add(value);
+              }
+            }),
+      Value("encoding",
+            [&c](const std::string& value) {
+              if (value == "utf8" || value == "utf-8") {
+                c.encoding = TextEncoding::kUtf8;
+              } else if (value == "latin1" || value == "latin-1") {
+                c.encoding = TextEncoding::kLatin1;
+              } else {
+                throw UsageError("--encoding: expected utf8 or latin1, got \"" + value + "\"");
+              }
+            }),
+      Whole("max-field-bytes", 1, [&c](int n) { c.maxFieldBytes = static_cast<std::size_t>(n); }),
       Value("continuous", [&c](const std::string& value) { Append(c.continuous, value); }),
       Value("nominal", [&c](const std::string& value) { Append(c.nominal, value); }),
       Value("ordinal", [&c](const std::string& value) { Append(c.ordinal, value); }),
@@ -240,7 +268,9 @@ OptionTable SearchOptionTable(SearchOptions& s) {
       Whole("list-width", 1, [&p](int n) { p.SetListWidth(n); }),
       Whole("rule-depth", 1, [&p](int n) { p.SetRuleDepth(n); }),
       Whole("rule-width", 1, [&p](int n) { p.SetRuleWidth(n); }),
-      Whole("bins", 2, [&p](int n) { p.SetNumOfBins(n); }),
+      Whole(
+          "bins", 2, [&p](int n) { p.SetNumOfBins(n); }, kMaxBins,
+          "a data set stores bin codes in one byte, and 255 marks a missing value"),
       Value("binning",
             [&p](const std::string& value) {
               if (value == "width") {

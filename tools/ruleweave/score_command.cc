@@ -61,8 +61,8 @@ std::unique_ptr<DLModel> MeasureOn(const DLModel& imported, const DLDataSet& dat
 LoadedTable LoadForModel(const DataSource& source, const std::vector<PmmlField>& fields,
                          const std::string& modelPath, ColumnOptions& columns,
                          ConsoleProgress& progress, QXQueryCancel& cancel) {
-  std::unique_ptr<std::istream> in = source.Open();
-  CsvReader reader(*in, source.Name(), columns.delimiter);
+  std::unique_ptr<InputStream> in = source.Open();
+  CsvReader reader(*in, source.Name(), ReadFormat(columns));
   reader.ReadHeader();
   for (const PmmlField& field : fields) {
     if (!(field.used || field.predicted)) continue;
@@ -96,7 +96,8 @@ int RunScore(const std::vector<std::string>& args, std::ostream& out, std::ostre
     OutputOptions output;
     std::string outputPath;
     const OptionTable table =
-        Join({Only(ColumnOptionTable(columns), {"delimiter", "na", "weight"}),
+        Join({Only(ColumnOptionTable(columns),
+                   {"delimiter", "na", "encoding", "max-field-bytes", "weight"}),
               {{"output", 0, true, [&](const std::string& value) { outputPath = value; }}},
               OutputOptionTable(output)});
     const ParsedArgs parsed = ParseArgs(args, table, "score");
@@ -110,8 +111,8 @@ int RunScore(const std::vector<std::string>& args, std::ostream& out, std::ostre
           "DATA.csv`");
     }
     const std::string modelPath = parsed.positional[0];
-    const DataSource source = DataSource::File(parsed.positional[1]);
-    ConsoleProgress progress(io.err, ShowProgress(output, io));
+    const DataSource source = DataSource::Argument(parsed.positional[1], io.in);
+    ConsoleProgress progress(io.err, ShowProgress(output, io), io.errIsTerminal);
 
     const std::string document = ReadWholeFile(modelPath);
     std::vector<PmmlField> fields;

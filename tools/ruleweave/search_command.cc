@@ -40,8 +40,8 @@ const char kSearchExamples[] =
 // First pass over a file: profiles and plans the columns.
 LoadedTable PlanFile(const DataSource& source, const ColumnOptions& columns,
                      ConsoleProgress& progress, QXQueryCancel& cancel) {
-  std::unique_ptr<std::istream> in = source.Open();
-  CsvReader reader(*in, source.Name(), columns.delimiter);
+  std::unique_ptr<InputStream> in = source.Open();
+  CsvReader reader(*in, source.Name(), ReadFormat(columns));
   reader.ReadHeader();
   CheckColumnOptions(reader.Header(), columns);
   const auto profiles = ProfileFile(reader, columns, kScanDistinctCap, progress, cancel);
@@ -120,7 +120,7 @@ int SearchData(const DataSource& source, const ColumnOptions& columns, SearchOpt
                const OutputOptions& output, CommandIo& io) {
   if (columns.target.empty()) throw UsageError("search: --target COL is required");
   if (!search.haveResponse) throw UsageError("search: --response VALUE is required");
-  ConsoleProgress progress(io.err, ShowProgress(output, io));
+  ConsoleProgress progress(io.err, ShowProgress(output, io), io.errIsTerminal);
   const auto start = std::chrono::steady_clock::now();
   SearchTimings timings;
 
@@ -182,7 +182,8 @@ int SearchData(const DataSource& source, const ColumnOptions& columns, SearchOpt
     reports.push_back(BuildReport(*models[i], static_cast<int>(i + 1), *table.vars, missingCode));
   }
   if (models.empty()) {
-    io.err << "ruleweave: no rule beats the base rate significantly; no model was found\n";
+    io.err << "ruleweave: no rule beats the base rate significantly; no model was found"
+           << (search.pmmlPath.empty() ? "" : ", so no PMML file was written") << '\n';
   }
   if (repeats > 0 && !output.quiet) {
     io.err << "ruleweave: " << repeats
@@ -191,6 +192,7 @@ int SearchData(const DataSource& source, const ColumnOptions& columns, SearchOpt
   }
   WriteReports(io.out, reports, output.format);
   io.out.flush();
+  if (models.empty()) return kExitNoModel;
 
   if (!search.pmmlPath.empty()) {
     if (search.modelIndex > static_cast<int>(models.size())) {
@@ -228,7 +230,8 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
           "search: expected one data file, e.g. `ruleweave search DATA.csv --target "
           "COL --response VALUE`");
     }
-    return SearchData(DataSource::File(parsed.positional[0]), columns, search, output, io);
+    return SearchData(DataSource::Argument(parsed.positional[0], io.in), columns, search, output,
+                      io);
   });
 }
 
