@@ -40,6 +40,11 @@ CsvReader::CsvReader(std::istream& in, std::string fileName, const CsvFormat& fo
       mFormat(format),
       mDelimiter(format.delimiter),
       mBuffer(std::max<std::size_t>(format.bufferBytes, 8)) {
+  // A small file needs no large buffer (a file that grows while read only takes more fills).
+  if (mSource != nullptr && mSource->FileSize() > 0) {
+    const auto fits = static_cast<std::size_t>(mSource->FileSize()) + 8;
+    if (fits < mBuffer.size()) mBuffer.resize(fits);
+  }
   if (mFormat.encoding == TextEncoding::kLatin1) {
     // Each Latin-1 byte becomes at most two bytes of UTF-8.
     mRaw.resize(mBuffer.size() / 2);

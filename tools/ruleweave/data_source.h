@@ -53,6 +53,8 @@ class DataSource {
   static DataSource Argument(const std::string& arg, std::istream& standardInput);
 
   const std::string& Name() const { return mName; }
+  // The file read (standard input's temporary copy for "-"); empty for text in memory.
+  const std::string& Path() const { return mPath; }
   // A fresh stream at the start of the data. Throws InputError when the file cannot be opened,
   // is a directory, or is compressed in a format other than gzip.
   std::unique_ptr<InputStream> Open() const;

@@ -68,6 +68,7 @@ ColumnDescription Describe(const ColumnPlan& c, const ColumnProfile& p) {
   d.role = RoleText(c);
   d.distinct = DistinctText(c, p);
   d.missing = c.missing;
+  d.allMissing = c.present == 0 && c.missing > 0;
   d.hasRange =
       (c.kind == ColumnKind::kContinuous || c.kind == ColumnKind::kWeight) && c.present > 0;
   d.min = c.min;
@@ -126,7 +127,7 @@ int RunDescribe(const std::vector<std::string>& args, std::ostream& out, std::os
       table.columns.push_back(Describe(plan.columns[i], profiles[i]));
     }
     WriteDescription(io.out, table, output.format, static_cast<std::size_t>(maxCategories));
-    for (const std::string& warning : plan.warnings) Warn(io.err, warning);
+    WarnAll(io.err, plan.warnings);
     return kExitOk;
   });
 }

@@ -28,6 +28,9 @@ const char kSearchHelp[] =
     "  --response VALUE     the category of COL that counts as a response (required)\n"
     "  --pmml FILE          write one model as PMML 3.0 to FILE\n"
     "  --model K            which model --pmml writes (default 1)\n"
+    "\n"
+    "DATA.csv may be '-' (standard input) or gzip-compressed. Exit status 3 when no rule beats\n"
+    "the base rate: there is no model, and no PMML file is written.\n"
     "\n";
 
 const char kSearchExamples[] =
@@ -125,7 +128,7 @@ int SearchData(const DataSource& source, const ColumnOptions& columns, SearchOpt
   SearchTimings timings;
 
   LoadedTable table = PlanFile(source, columns, progress, io.cancel);
-  for (const std::string& warning : table.plan.warnings) Warn(io.err, warning);
+  WarnAll(io.err, table.plan.warnings);
   const std::string response = CheckResponse(table.plan, search.response);
   timings.readSeconds = SecondsSince(start);
   timings.readCpu = CpuSeconds();

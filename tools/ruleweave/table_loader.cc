@@ -169,7 +169,7 @@ std::unique_ptr<DLVarList> BuildVarList(const TablePlan& plan) {
 }
 
 RowCoder::RowCoder(const TablePlan& plan, DLVarList& vars, const ColumnOptions& options)
-    : mPlan(plan), mVars(vars), mOptions(options), mSmallCodes(plan.columns.size()) {
+    : mPlan(plan), mVars(vars), mSmallCodes(plan.columns.size()) {
   for (std::size_t i = 0; i < plan.columns.size(); ++i) {
     mMissing.push_back(options.missing.ForColumn(plan.columns[i].name));
     const ColumnPlan& column = plan.columns[i];

@@ -94,7 +94,6 @@ class RowCoder {
  private:
   const TablePlan& mPlan;
   DLVarList& mVars;
-  const ColumnOptions& mOptions;
   std::vector<MissingTokens> mMissing;  // per column
   // Per numeric categorical column, the code of each small canonical integer text met so far
   // (-1: not yet asked), which spares most lookups in the encoder's dictionary.
