@@ -4,12 +4,16 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_ARGS ?=
 
-.PHONY: all configure demo test bench clean
+.PHONY: all configure deps demo test bench clean
 
 all: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-configure:
+# Debian packages the build needs: installed when missing (as root), else the command is printed.
+deps:
+	@command -v dpkg >/dev/null || exit 0; dpkg -s zlib1g-dev >/dev/null 2>&1 || { [ "$$(id -u)" = 0 ] && apt-get install -y zlib1g-dev; } || { echo "missing zlib1g-dev: run sudo apt-get install zlib1g-dev"; exit 1; }
+
+configure: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS)
 
 demo: configure
