@@ -169,7 +169,7 @@ std::unique_ptr<DLVarList> BuildVarList(const TablePlan& plan) {
 }
 
 RowCoder::RowCoder(const TablePlan& plan, DLVarList& vars, const ColumnOptions& options)
-    : mPlan(plan), mVars(vars), mSmallCodes(plan.columns.size()) {
+    : mPlan(plan), mVars(vars), mSmallCodes(plan.columns.size()), mTextCodes(plan.columns.size()) {
   for (std::size_t i = 0; i < plan.columns.size(); ++i) {
     mMissing.push_back(options.missing.ForColumn(plan.columns[i].name));
     const ColumnPlan& column = plan.columns[i];
@@ -267,15 +267,27 @@ void RowCoder::Code(const CsvReader& reader, QXCommon::Record& record) {
           int& code = mSmallCodes[i][static_cast<std::size_t>(small)];
           if (code < 0) code = EncodeNumber(*mVars.GetVarAt(at), small);
           record[at] = code;
+        } else if (const int* code = mTextCodes[i].Find(field)) {
+          record[at] = *code;
         } else if (ParseNumber(field, number)) {
-          record[at] = EncodeNumber(*mVars.GetVarAt(at), number);
+          const int encoded = EncodeNumber(*mVars.GetVarAt(at), number);
+          mTextCodes[i].Add(field, encoded);
+          record[at] = encoded;
         } else {
           throw Changed(reader, column.name, field);
         }
         break;
       case ColumnKind::kNominalString:
       case ColumnKind::kOrdinalString:
-        record[at] = missing ? -1 : EncodeText(*mVars.GetVarAt(at), field);
+        if (missing) {
+          record[at] = -1;
+        } else if (const int* code = mTextCodes[i].Find(field)) {
+          record[at] = *code;
+        } else {
+          const int encoded = EncodeText(*mVars.GetVarAt(at), field);
+          mTextCodes[i].Add(field, encoded);
+          record[at] = encoded;
+        }
         break;
       case ColumnKind::kIgnored:
         break;

@@ -6,12 +6,15 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <istream>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include <ruleweave/ruleweave.h>
@@ -81,6 +84,25 @@ class ConsoleProgress : public ProgressListener {
 // stay in place with the unused role), the weight as a frequency-weight variable that rounds.
 std::unique_ptr<DLVarList> BuildVarList(const TablePlan& plan);
 
+// The codes of the texts met so far in one column, found without copying the text: each
+// distinct text is parsed and encoded once.
+class TextCodes {
+ public:
+  // The code of `text`, or null when it was not met yet.
+  const int* Find(std::string_view text) const {
+    const auto it = mCodes.find(text);
+    return it == mCodes.end() ? nullptr : &it->second;
+  }
+  void Add(std::string_view text, int code) {
+    mTexts.emplace_back(text);
+    mCodes.emplace(mTexts.back(), code);
+  }
+
+ private:
+  std::deque<std::string> mTexts;  // the keys' characters; a deque never moves its elements
+  std::unordered_map<std::string_view, int> mCodes;
+};
+
 // Codes one row into a record: continuous values as numbers, categories through the variable's
 // encoder (new categories get the next code), the weight through its rounding encoder, missing
 // values as the system-missing value or -1. Throws InputError for a value that does not fit.
@@ -98,6 +120,8 @@ class RowCoder {
   // Per numeric categorical column, the code of each small canonical integer text met so far
   // (-1: not yet asked), which spares most lookups in the encoder's dictionary.
   std::vector<std::vector<int>> mSmallCodes;
+  // Per categorical column, the codes of the other texts met so far.
+  std::vector<TextCodes> mTextCodes;
 };
 
 // The library's record source over a delimited file. An error in the file does not travel
