@@ -230,6 +230,10 @@ awk -F, 'BEGIN { OFS = "," } NR == 1 { print $0, "w"; next } { print $0, (NR % 4
 run weighted 0 search weighted.csv --target bought --response yes --ignore id --weight w --bins 10 --format csv --quiet
 # 200 rows keep a weight of 2 (2.4 rounded): 400 cases.
 contains weighted weighted.out "1,bought,yes,400,"
+# No row keeps a weight: said so (it was library status 110011).
+awk -F, 'BEGIN { OFS = "," } NR == 1 { print $0, "w"; next } { print $0, 0 }' small.csv >zero_weights.csv
+run zero_weights 1 search zero_weights.csv --target bought --response yes --weight w --quiet
+contains zero_weights zero_weights.err 'zero_weights.csv: no row has a usable weight in column "w"
 
 # --- demo
 run demo 0 demo --quiet --write-csv demo.csv

@@ -25,6 +25,9 @@ extern "C" void OnInterrupt(int) {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+// The data set's status for a load that took no record (see DLDataSet::InputData).
+constexpr long kNothingLoaded = 110011;
+
 }  // namespace
 
 InterruptCancel::InterruptCancel() {
@@ -352,6 +355,15 @@ void LoadData(const DataSource& source, const ColumnOptions& options, LoadedTabl
   progress.Done();
   if (records.Error()) throw *records.Error();
   if (cancel.IsCancelled() || status.GetErrorCode() == 1) throw Cancelled{};
+  // The first pass refuses a file without rows, so nothing loaded means every row's weight
+  // dropped it: a fault of the data, not of the library.
+  if (status.GetErrorCode() == kNothingLoaded && table.plan.weightIndex >= 0) {
+    throw InputError(source.Name(), 0, 0,
+                     "no row has a usable weight in column \"" +
+                         table.plan.columns[static_cast<std::size_t>(table.plan.weightIndex)].name +
+                         "\" (each is missing, not a number, or not positive once rounded), so "
+                         "there is no case to load");
+  }
   if (!data || !status.IsOK()) throw LibraryError("loading " + source.Name() + " failed", status);
   table.data = std::move(data);
   table.loadSeconds =
