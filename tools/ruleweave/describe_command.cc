@@ -16,7 +16,7 @@ const char kDescribeHelp[] =
     "\n"
     "Shows each column as search would read it: its kind, number of distinct values, missing\n"
     "values, the range of continuous columns and the categories (with counts) of categorical\n"
-    "ones.\n"
+    "ones. DATA.csv may be '-' (standard input) or gzip-compressed.\n"
     "\n"
     "  --target COL         show this column as the target\n"
     "  --max-categories N   categories listed per column (default 10)\n"

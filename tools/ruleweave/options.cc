@@ -108,7 +108,7 @@ int WholeNumber(const std::string& option, const std::string& text, long min, lo
   char* end = nullptr;
   errno = 0;
   const long value = std::strtol(text.c_str(), &end, 10);
-  if (end == text.c_str() || *end != '\0' || (errno == 0 && value < min)) {
+  if (end == text.c_str() || *end != '\0' || value < min) {
     throw UsageError("--" + option + ": expected a whole number of at least " +
                      std::to_string(min) + ", got \"" + text + "\"");
   }
