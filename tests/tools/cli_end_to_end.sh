@@ -176,6 +176,9 @@ TMPDIR=$PWD/spool run stdin_search 0 search - --target bought --response yes --i
   --format csv --quiet <small.csv
 contains stdin_search stdin_search.out "1,bought,yes,400,"
 [ -z "$(ls spool)" ] || fail "stdin_search: the spooled copy was left behind"
+run named_pipe 0 search <(cat small.csv) --target bought --response yes --ignore id --bins 10 \
+  --format csv --quiet
+contains named_pipe named_pipe.out "1,bought,yes,400,"
 gzip -c small.csv >small.csv.gz
 cp small.csv.gz small_gz.dat  # found by its magic bytes, not its name
 run gzip 0 search small_gz.dat --target bought --response yes --ignore id --bins 10 --format csv --quiet

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include "csv_reader.h"
@@ -214,10 +215,20 @@ DataSource DataSource::Text(const std::string& name, std::string text) {
 }
 
 DataSource DataSource::Argument(const std::string& arg, std::istream& standardInput) {
-  if (arg != "-") return File(arg);
   DataSource source;
-  source.mName = "standard input";
-  source.mSpool = std::make_shared<const SpooledInput>(standardInput);
+  if (arg == "-") {
+    source.mName = "standard input";
+    source.mSpool = std::make_shared<const SpooledInput>(standardInput);
+  } else {
+    // A pipe given by name (`<(command)`) can be read only once: it is copied like standard
+    // input.
+    struct stat info {};
+    if (::stat(arg.c_str(), &info) != 0 || !S_ISFIFO(info.st_mode)) return File(arg);
+    std::ifstream pipe(arg, std::ios::binary);
+    if (!pipe) return File(arg);  // Open reports why
+    source.mName = arg;
+    source.mSpool = std::make_shared<const SpooledInput>(pipe);
+  }
   source.mPath = source.mSpool->Path();
   return source;
 }

@@ -48,8 +48,9 @@ class DataSource {
  public:
   static DataSource File(const std::string& path);
   static DataSource Text(const std::string& name, std::string text);
-  // `arg` as given on the command line: "-" reads `standardInput` (copied at once to a temporary
-  // file, removed with the last copy of the source), anything else names a file.
+  // `arg` as given on the command line: "-" reads `standardInput`, copied at once to a temporary
+  // file removed with the last copy of the source (so it can be read twice); a named pipe is
+  // copied the same way; anything else names a file.
   static DataSource Argument(const std::string& arg, std::istream& standardInput);
 
   const std::string& Name() const { return mName; }
