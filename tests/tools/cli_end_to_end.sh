@@ -236,7 +236,7 @@ contains weighted weighted.out "1,bought,yes,400,"
 # No row keeps a weight: said so (it was library status 110011).
 awk -F, 'BEGIN { OFS = "," } NR == 1 { print $0, "w"; next } { print $0, 0 }' small.csv >zero_weights.csv
 run zero_weights 1 search zero_weights.csv --target bought --response yes --weight w --quiet
-contains zero_weights zero_weights.err 'zero_weights.csv: no row has a usable weight in column "w"
+contains zero_weights zero_weights.err 'zero_weights.csv: no row has a usable weight in column "w"'
 
 # --- demo
 run demo 0 demo --quiet --write-csv demo.csv
