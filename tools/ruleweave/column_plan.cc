@@ -112,6 +112,7 @@ std::vector<ColumnProfile> ProfileColumns(CsvReader& reader, const ColumnOptions
                  header[i] == options.target;
     ignored[i] = Contains(options.ignore, header[i]);
   }
+  std::string key;
   while (reader.NextRow()) {
     if (poll && reader.RowsRead() % kPollEvery == 0 && !poll(reader.RowsRead())) throw Cancelled{};
     const auto& fields = reader.Fields();
@@ -159,7 +160,7 @@ std::vector<ColumnProfile> ProfileColumns(CsvReader& reader, const ColumnOptions
         p.allDistinct = false;
         continue;
       }
-      std::string key(field);
+      key.assign(field.data(), field.size());  // reuses its memory: no allocation per value
       auto it = p.index.find(key);
       if (it != p.index.end()) {
         ++p.counts[it->second];
@@ -170,7 +171,7 @@ std::vector<ColumnProfile> ProfileColumns(CsvReader& reader, const ColumnOptions
       } else {
         if (slot != SIZE_MAX) p.smallIntEntry[slot] = static_cast<int>(p.texts.size());
         p.index.emplace(key, p.texts.size());
-        p.texts.push_back(std::move(key));
+        p.texts.push_back(key);
         p.counts.push_back(1);
         p.firstLines.push_back(reader.RowLine());
       }
