@@ -25,7 +25,10 @@ const char kScoreHelp[] =
     "                       each row (L.R, list and rule from 1, or 'remainder') and that\n"
     "                       rule's response rate\n"
     "  --delimiter C        field delimiter (default ',')\n"
-    "  --na TOKEN           another text that means a missing value (repeatable)\n"
+    "  --na TOKEN           another text that means a missing value (repeatable);\n"
+    "                       --na COL=TOKEN: in COL only\n"
+    "  --encoding utf8|latin1   the data's text encoding (default utf8)\n"
+    "  --max-field-bytes N  longest field accepted (default 1048576)\n"
     "  --weight COL         a frequency weight per row\n"
     "\n";
 
