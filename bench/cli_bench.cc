@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <iostream>
 #include <sstream>
 #include <string>
 
@@ -73,7 +74,7 @@ void BM_CsvLoad(benchmark::State& state) {
   const ColumnOptions options = Options();
   const DataSource source = DataSource::Text("bench.csv", CsvText());
   InterruptCancel cancel;
-  ConsoleProgress progress(false);
+  ConsoleProgress progress(std::cerr, false);
   for (auto _ : state) {
     state.PauseTiming();
     LoadedTable table;
