@@ -77,7 +77,9 @@ LoadedTable LoadForModel(const DataSource& source, const std::vector<PmmlField>&
     }
     if (field.optype != "continuous") columns.nominal.push_back(field.name);
   }
-  if (!columns.weight.empty()) CheckColumnOptions(reader.Header(), columns);
+  if (!columns.weight.empty() || !columns.missing.Columns().empty()) {
+    CheckColumnOptions(reader.Header(), columns);
+  }
   const auto profiles = ProfileFile(reader, columns, kScanDistinctCap, progress, cancel);
   LoadedTable table;
   table.header = reader.Header();
