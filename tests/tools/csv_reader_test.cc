@@ -152,6 +152,8 @@ TEST(CsvReader, RefusesFieldsLongerThanTheLimit) {
   EXPECT_EQ(ErrorOf("a,b\n1,\"12\n345\"\n", format), "t.csv:2:3" + limit);
   format.bufferBytes = 8;  // the field crosses the buffer's end
   EXPECT_EQ(ErrorOf("a,b\n1,12345\n", format), "t.csv:2:3" + limit);
+  // The carriage return of a CRLF line end does not count, however the buffer falls.
+  EXPECT_EQ(ReadAll("a,b\r\n12,1234\r\n", format), (Rows{{"a", "b"}, {"12", "1234"}}));
 }
 
 TEST(CsvReader, NamesTheLikelyDelimiterAndCarriageReturnLineEnds) {

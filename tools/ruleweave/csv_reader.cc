@@ -250,7 +250,11 @@ bool CsvReader::ParseRecord() {
         mData.append(begin, static_cast<std::size_t>(p - begin));
         mBytesConsumed += p - begin;
         mPos += static_cast<std::size_t>(p - begin);
-        CheckFieldLength(mData.size() - fieldStart, fieldLine, fieldColumn);
+        // One byte more is allowed while scanning: a carriage return before the line end is
+        // no part of the field.
+        if (mData.size() - fieldStart > mFormat.maxFieldBytes + 1) {
+          CheckFieldLength(mData.size() - fieldStart, fieldLine, fieldColumn);
+        }
         if (p == end) continue;
         c = static_cast<unsigned char>(*p);
         if (c == '"') {
@@ -262,6 +266,7 @@ bool CsvReader::ParseRecord() {
       if ((c == '\n' || c < 0) && mData.size() > fieldStart && mData.back() == '\r') {
         mData.pop_back();  // CRLF line end
       }
+      CheckFieldLength(mData.size() - fieldStart, fieldLine, fieldColumn);
     }
     mEnds.push_back(mData.size());
     c = Get();
