@@ -4,32 +4,36 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_ARGS ?=
 
-.PHONY: all configure demo deps test bench clean
+.PHONY: all configure deps demo test bench clean
 
 all: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-configure:
+configure: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS)
 
 demo: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target ruleweave_cli
 	$(BUILD_DIR)/bin/ruleweave demo
 
-# Debian packages some tests need (Chromium for the HTML report's browser check, sqlite3 for the
-# SQL check), installed when running as root; otherwise the command is printed and those tests
-# skip with a note. The Python package's packages are installed the same way (or the package is
-# left out with a message); CMAKE_ARGS come after, so an explicit RULEWEAVE_BUILD_PYTHON wins.
+# Debian packages: zlib1g-dev, which the program needs to build, and the ones some tests need
+# (Chromium for the HTML report's browser check, sqlite3 for the SQL check). Missing ones are
+# installed when running as root; otherwise the command is printed, the tests that need the
+# optional ones skip with a note, and a missing zlib1g-dev stops the build here. The Python
+# package's packages are installed by `test` the same way (or the package is left out with a
+# message); CMAKE_ARGS come after, so an explicit RULEWEAVE_BUILD_PYTHON wins.
 deps:
-	@missing=""; for p in chromium sqlite3; do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	@command -v dpkg >/dev/null || exit 0; \
+	missing=""; for p in zlib1g-dev chromium sqlite3; do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
 	if [ -n "$$missing" ]; then \
 	  if [ "$$(id -u)" = 0 ]; then \
 	    apt-get install -y $$missing || { apt-get update && apt-get install -y $$missing; } || \
 	      echo "deps: installing$$missing failed; the tests that need them are skipped"; \
 	  else \
-	    echo "deps: optional packages missing; install with: sudo apt-get install -y$$missing"; \
+	    echo "deps: packages missing; install with: sudo apt-get install -y$$missing"; \
 	  fi; \
-	fi
+	fi; \
+	dpkg -s zlib1g-dev >/dev/null 2>&1 || { echo "deps: zlib1g-dev is required to build: sudo apt-get install -y zlib1g-dev"; exit 1; }
 
 test: deps
 	python_args=$$(sh python/install_deps.sh) && \

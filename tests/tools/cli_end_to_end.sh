@@ -173,8 +173,9 @@ run bad_response 1 search small.csv --target bought --response maybe
 contains bad_response bad_response.err '--response: the value "maybe" does not occur in the target column "bought" (its values: yes, no)'
 run text_continuous 1 search small.csv --target bought --response yes --continuous region
 contains text_continuous text_continuous.err 'small.csv:2: continuous column "region" holds the value "north", which is not a number'
-run library_status 2 search small.csv --target bought --response yes --bins 300 --quiet
-contains library_status library_status.err "library status 110018"
+# More bins than a byte can code: refused before reading (it was library status 110018).
+run too_many_bins 1 search small.csv --target bought --response yes --bins 256 --quiet
+contains too_many_bins too_many_bins.err "--bins: 256 is too large (at most 255: a data set stores bin codes in one byte"
 run no_dir 1 search small.csv --target bought --response yes --pmml no/such/dir/m.pmml --quiet
 contains no_dir no_dir.err "no/such/dir/m.pmml: cannot create the output file"
 printf 'a\tb\n1\t"x\ty"\n' >tabs.tsv
@@ -183,11 +184,73 @@ contains tabs tabs.out "b: nominal string, predictor, 1 distinct, 0 missing"
 run missing_file 1 describe nothere.csv
 contains missing_file missing_file.err "nothere.csv: cannot open the file for reading"
 
+# --- input: standard input, gzip, encodings, and refusals that name the real cause
+mkdir -p spool
+TMPDIR=$PWD/spool run stdin_search 0 search - --target bought --response yes --ignore id --bins 10 \
+  --format csv --quiet <small.csv
+contains stdin_search stdin_search.out "1,bought,yes,400,"
+[ -z "$(ls spool)" ] || fail "stdin_search: the spooled copy was left behind"
+run named_pipe 0 search <(cat small.csv) --target bought --response yes --ignore id --bins 10 \
+  --format csv --quiet
+contains named_pipe named_pipe.out "1,bought,yes,400,"
+gzip -c small.csv >small.csv.gz
+cp small.csv.gz small_gz.dat  # found by its magic bytes, not its name
+run gzip 0 search small_gz.dat --target bought --response yes --ignore id --bins 10 --format csv --quiet
+contains gzip gzip.out "1,bought,yes,400,"
+printf 'a,b\n1,caf\xe9\n2,tea\n' >latin1.csv
+run latin1_refused 1 describe latin1.csv --quiet
+contains latin1_refused latin1_refused.err "latin1.csv:2:6: the text is not valid UTF-8; if the file is Latin-1 (ISO 8859-1), read it with --encoding latin1"
+run latin1 0 describe latin1.csv --encoding latin1 --format json --quiet
+contains latin1 latin1.out '{"value": "café", "count": 1}'
+tr ',' ';' <small.csv >semicolon.csv
+run semicolon 1 search semicolon.csv --target bought --response yes
+contains semicolon semicolon.err "semicolon.csv:1: the header is one column, \"id;age;region;income;bought\", that holds the delimiter ';': the file seems to be written with it; read it with --delimiter ';'"
+tr '\n' '\r' <small.csv >cr_only.csv
+run cr_only 1 describe cr_only.csv
+contains cr_only cr_only.err "carriage return alone"
+head -1 small.csv >header_only.csv
+run header_only 1 search header_only.csv --target bought --response yes
+contains header_only header_only.err "header_only.csv: the file has a header but no data rows"
+mkdir -p a_dir
+run directory 1 describe a_dir
+contains directory directory.err "a_dir: is a directory, not a data file"
+run huge_number 1 search small.csv --target bought --response yes --list-depth 99999999999999999999
+contains huge_number huge_number.err "--list-depth: 99999999999999999999 is too large (at most 1000000000)"
+printf 'a,b\n1,"long\nvalue"\n' >long_field.csv
+run field_cap 1 describe long_field.csv --max-field-bytes 4
+contains field_cap field_cap.err "long_field.csv:2:3: a field longer than 4 bytes (the limit; --max-field-bytes N raises it)"
+truncate -s 65M huge.pmml
+run huge_model 1 score huge.pmml small.csv --quiet
+contains huge_model huge_model.err "huge.pmml: the file has 68157440 bytes, more than the 67108864 a model document may have"
+# --na COL=TOKEN: 0 is missing in income only (region has no zeros; age none either).
+run na_column 0 describe small.csv --na income=0 --format csv --quiet
+contains na_column na_column.out "income,continuous,predictor,95,20,1,99,"
+# An identifier held as text is pointed out, in search and describe alike.
+awk -F, 'BEGIN { OFS = "," } NR > 1 { $1 = "c" $1 } { print }' small.csv >text_id.csv
+run identifier 0 describe text_id.csv --quiet
+contains identifier identifier.err 'column "id" looks like an identifier (all its 400 values differ), which slows the search and explains nothing; leave it out with --ignore id'
+# No model: one exit status whether or not a PMML file was asked for.
+awk 'BEGIN { print "x,y"; for (i = 0; i < 40; i++) print i % 2 ",", (i % 4 < 2 ? "a" : "b") }' | tr -d ' ' >no_model.csv
+run no_model 3 search no_model.csv --target y --response a --quiet
+run no_model_pmml 3 search no_model.csv --target y --response a --quiet --pmml none.pmml
+contains no_model_pmml no_model_pmml.err "no model was found, so no PMML file was written"
+[ -e none.pmml ] && fail "no_model_pmml: a PMML file was written"
+# describe: all-missing columns said so, repeated warnings summed up; no control codes in a log.
+awk -F, 'BEGIN { OFS = "," } { print $0, (NR == 1 ? "e1,e2,e3,e4,e5" : ",,,,") }' small.csv >empty_cols.csv
+run all_missing 0 describe empty_cols.csv --progress
+contains all_missing all_missing.out "e1: continuous, unused, all 400 values missing"
+contains all_missing all_missing.err "ruleweave: warning: ... and 2 more columns like this"
+grep -q $'\033' all_missing.err && fail "all_missing: terminal control codes in a log file"
+
 # --- weights: a weight of 0 or a missing weight drops the row
 awk -F, 'BEGIN { OFS = "," } NR == 1 { print $0, "w"; next } { print $0, (NR % 4 == 0 ? 0 : (NR % 4 == 1 ? "?" : 2.4)) }' small.csv >weighted.csv
 run weighted 0 search weighted.csv --target bought --response yes --ignore id --weight w --bins 10 --format csv --quiet
 # 200 rows keep a weight of 2 (2.4 rounded): 400 cases.
 contains weighted weighted.out "1,bought,yes,400,"
+# No row keeps a weight: said so (it was library status 110011).
+awk -F, 'BEGIN { OFS = "," } NR == 1 { print $0, "w"; next } { print $0, 0 }' small.csv >zero_weights.csv
+run zero_weights 1 search zero_weights.csv --target bought --response yes --weight w --quiet
+contains zero_weights zero_weights.err 'zero_weights.csv: no row has a usable weight in column "w"'
 
 # --- demo
 run demo 0 demo --quiet --write-csv demo.csv

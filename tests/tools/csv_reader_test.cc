@@ -12,10 +12,10 @@ namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
-Rows ReadAll(const std::string& text, char delimiter = ',',
+Rows ReadAll(const std::string& text, const CsvFormat& format,
              std::vector<std::int64_t>* lines = nullptr) {
   std::istringstream in(text);
-  CsvReader reader(in, "t.csv", delimiter);
+  CsvReader reader(in, "t.csv", format);
   reader.ReadHeader();
   Rows rows;
   rows.emplace_back(reader.Header().begin(), reader.Header().end());
@@ -26,9 +26,14 @@ Rows ReadAll(const std::string& text, char delimiter = ',',
   return rows;
 }
 
-std::string ErrorOf(const std::string& text) {
+Rows ReadAll(const std::string& text, char delimiter = ',',
+             std::vector<std::int64_t>* lines = nullptr) {
+  return ReadAll(text, CsvFormat{delimiter}, lines);
+}
+
+std::string ErrorOf(const std::string& text, const CsvFormat& format = CsvFormat()) {
   try {
-    ReadAll(text);
+    ReadAll(text, format);
   } catch (const InputError& error) {
     return error.what();
   }
@@ -85,11 +90,86 @@ TEST(CsvReader, RefusesBadHeaders) {
 
 TEST(CsvReader, ReadsRowsLongerThanItsBuffer) {
   std::string big(3 << 20, 'x');  // longer than one read chunk
-  const Rows rows = ReadAll("a,b\n" + big + ",\"" + big + "\"\n1,2\n");
+  CsvFormat format;
+  format.maxFieldBytes = big.size();
+  const Rows rows = ReadAll("a,b\n" + big + ",\"" + big + "\"\n1,2\n", format);
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[1][0].size(), big.size());
   EXPECT_EQ(rows[1][1].size(), big.size());
   EXPECT_EQ(rows[2], (std::vector<std::string>{"1", "2"}));
+}
+
+TEST(CsvReader, GivesTheSameRowsWhateverItsBufferSize) {
+  // Every kind of boundary: a byte-order mark, CRLF, quotes, doubled quotes, a line break in a
+  // quoted field, a blank line and multi-byte characters.
+  const std::string text =
+      "\xEF\xBB\xBFid,note\r\n1,\"a \"\"b\"\"\r\nc\"\r\n\r\n2,caf\xC3\xA9 "
+      "\xE6\x97\xA5\xF0\x9F\x98\x80\n3,\"\"\n";
+  const Rows expected = {{"id", "note"},
+                         {"1", "a \"b\"\r\nc"},
+                         {"2", "caf\xC3\xA9 \xE6\x97\xA5\xF0\x9F\x98\x80"},
+                         {"3", ""}};
+  for (std::size_t size = 8; size <= 24; ++size) {
+    CsvFormat format;
+    format.bufferBytes = size;
+    EXPECT_EQ(ReadAll(text, format), expected) << size;
+  }
+}
+
+TEST(CsvReader, RefusesInvalidUtf8AndConvertsLatin1) {
+  CsvFormat latin1;
+  latin1.encoding = TextEncoding::kLatin1;
+  EXPECT_EQ(ReadAll("a,b\n1,caf\xE9\n", latin1), (Rows{{"a", "b"}, {"1", "caf\xC3\xA9"}}));
+  const std::string hint =
+      ": the text is not valid UTF-8; if the file is Latin-1 (ISO 8859-1), read it with "
+      "--encoding latin1";
+  CsvFormat tiny;
+  tiny.bufferBytes = 8;  // the bad byte lies beyond the first buffer
+  const struct {
+    std::string text;
+    CsvFormat format;
+    std::string error;
+  } cases[] = {
+      {"a,b\n1,caf\xE9\n", CsvFormat(), "t.csv:2:6" + hint},
+      {"a,b\n1,2\n3,\"x\ny\xFF\"\n", tiny, "t.csv:4:2" + hint},
+      {"a,b\n1,\xE6\x97", CsvFormat(), "t.csv:2:3" + hint},  // cut at the end of the file
+      {"\xFF\xFE"
+       "a",
+       CsvFormat(),
+       "t.csv:1:1: the file is UTF-16 (it starts with a UTF-16 byte-order mark); convert it to "
+       "UTF-8 first, e.g. with `iconv -f UTF-16 -t UTF-8`"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ErrorOf(c.text, c.format), c.error) << c.text;
+}
+
+TEST(CsvReader, RefusesFieldsLongerThanTheLimit) {
+  CsvFormat format;
+  format.maxFieldBytes = 4;
+  EXPECT_EQ(ReadAll("a,b\n1,1234\n", format), (Rows{{"a", "b"}, {"1", "1234"}}));
+  const std::string limit =
+      ": a field longer than 4 bytes (the limit; --max-field-bytes N raises it)";
+  EXPECT_EQ(ErrorOf("a,b\n1,12345\n", format), "t.csv:2:3" + limit);
+  EXPECT_EQ(ErrorOf("a,b\n1,\"12\n345\"\n", format), "t.csv:2:3" + limit);
+  format.bufferBytes = 8;  // the field crosses the buffer's end
+  EXPECT_EQ(ErrorOf("a,b\n1,12345\n", format), "t.csv:2:3" + limit);
+  // The carriage return of a CRLF line end does not count, however the buffer falls.
+  EXPECT_EQ(ReadAll("a,b\r\n12,1234\r\n", format), (Rows{{"a", "b"}, {"12", "1234"}}));
+}
+
+TEST(CsvReader, NamesTheLikelyDelimiterAndCarriageReturnLineEnds) {
+  EXPECT_EQ(ErrorOf("a;b;y\n1;2;3\n"),
+            "t.csv:1: the header is one column, \"a;b;y\", that holds the delimiter ';': the file "
+            "seems to be written with it; read it with --delimiter ';'");
+  EXPECT_EQ(ErrorOf("a\tb\n"),
+            "t.csv:1: the header is one column, \"a\tb\", that holds the delimiter '\\t': the "
+            "file seems to be written with it; read it with --delimiter tab");
+  CsvFormat chosen;
+  chosen.checkDelimiter = false;  // the user said ',': a one-column file it is
+  EXPECT_EQ(ReadAll("a;b\n1;2\n", chosen), (Rows{{"a;b"}, {"1;2"}}));
+  EXPECT_EQ(ErrorOf("a,b\r1,2\r"),
+            "t.csv:1:4: carriage return inside the header: the file's lines seem to end with a "
+            "carriage return alone (old Mac style); convert them to LF or CRLF, e.g. with `tr "
+            "'\\r' '\\n'`");
 }
 
 TEST(ParseNumber, AcceptsDecimalNumbersOnly) {
@@ -122,6 +202,11 @@ TEST(MissingTokens, EmptyQuestionMarkAndAddedTokens) {
   missing.Add("NA");
   EXPECT_TRUE(missing.IsMissing(" NA"));
   EXPECT_FALSE(missing.IsMissing("na"));
+  missing.AddForColumn("x", "0");
+  EXPECT_FALSE(missing.IsMissing("0"));
+  EXPECT_TRUE(missing.ForColumn("x").IsMissing("0"));
+  EXPECT_TRUE(missing.ForColumn("x").IsMissing("NA"));
+  EXPECT_FALSE(missing.ForColumn("y").IsMissing("0"));
 }
 
 TEST(QuoteField, QuotesOnlyWhatNeedsIt) {

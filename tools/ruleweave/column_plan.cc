@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <set>
 #include <unordered_set>
 
@@ -73,6 +74,11 @@ void CheckColumnOptions(const std::vector<std::string>& header, const ColumnOpti
                        " must be categorical, but it is named by " + it->second);
     }
   }
+  for (const std::string& column : options.missing.Columns()) {
+    if (!Contains(header, column)) {
+      throw UsageError("--na: unknown column " + Quoted(column) + " (not in the header)");
+    }
+  }
   for (const auto& [column, order] : options.levels) {
     if (!Contains(header, column)) {
       throw UsageError("--levels: unknown column " + Quoted(column) + " (not in the header)");
@@ -98,19 +104,22 @@ std::vector<ColumnProfile> ProfileColumns(CsvReader& reader, const ColumnOptions
   std::vector<ColumnProfile> profiles(n);
   std::vector<bool> keepAll(n, false);
   std::vector<bool> ignored(n, false);
+  std::vector<MissingTokens> missing;
   for (std::size_t i = 0; i < n; ++i) {
+    missing.push_back(options.missing.ForColumn(header[i]));
     profiles[i].name = header[i];
     keepAll[i] = Contains(options.nominal, header[i]) || Contains(options.ordinal, header[i]) ||
                  header[i] == options.target;
     ignored[i] = Contains(options.ignore, header[i]);
   }
+  std::string key;
   while (reader.NextRow()) {
     if (poll && reader.RowsRead() % kPollEvery == 0 && !poll(reader.RowsRead())) throw Cancelled{};
     const auto& fields = reader.Fields();
     for (std::size_t i = 0; i < n; ++i) {
       ColumnProfile& p = profiles[i];
       const std::string_view field = fields[i];
-      if (options.missing.IsMissing(field)) {
+      if (missing[i].IsMissing(field)) {
         ++p.missing;
         continue;
       }
@@ -135,25 +144,34 @@ std::vector<ColumnProfile> ProfileColumns(CsvReader& reader, const ColumnOptions
       }
       if (p.capped) continue;
       // Category codes are mostly small whole numbers: look those up in a table, not a hash.
+      // The table grows to the largest such value seen, but only while that stays within a
+      // few times the number of distinct values; larger ones take the hash alone.
       int small = 0;
-      const bool isSmall = SmallCanonicalInt(field, small);
-      if (isSmall && p.smallIntEntry.empty()) p.smallIntEntry.assign(kSmallIntLimit, -1);
-      if (isSmall && p.smallIntEntry[static_cast<std::size_t>(small)] >= 0) {
-        ++p.counts[static_cast<std::size_t>(p.smallIntEntry[static_cast<std::size_t>(small)])];
+      std::size_t slot = SIZE_MAX;
+      if (SmallCanonicalInt(field, small)) {
+        slot = static_cast<std::size_t>(small);
+        if (slot >= p.smallIntEntry.size() && slot < 64 + 2 * p.texts.size()) {
+          p.smallIntEntry.resize(slot + 1, -1);
+        }
+        if (slot >= p.smallIntEntry.size()) slot = SIZE_MAX;
+      }
+      if (slot != SIZE_MAX && p.smallIntEntry[slot] >= 0) {
+        ++p.counts[static_cast<std::size_t>(p.smallIntEntry[slot])];
+        p.allDistinct = false;
         continue;
       }
-      std::string key(field);
-      auto it = isSmall ? p.index.end() : p.index.find(key);
+      key.assign(field.data(), field.size());  // reuses its memory: no allocation per value
+      auto it = p.index.find(key);
       if (it != p.index.end()) {
         ++p.counts[it->second];
+        p.allDistinct = false;
+        if (slot != SIZE_MAX) p.smallIntEntry[slot] = static_cast<int>(it->second);
       } else if (!keepAll[i] && p.texts.size() >= distinctCap) {
         p.capped = true;
       } else {
-        if (isSmall) {
-          p.smallIntEntry[static_cast<std::size_t>(small)] = static_cast<int>(p.texts.size());
-        }
+        if (slot != SIZE_MAX) p.smallIntEntry[slot] = static_cast<int>(p.texts.size());
         p.index.emplace(key, p.texts.size());
-        p.texts.push_back(std::move(key));
+        p.texts.push_back(key);
         p.counts.push_back(1);
         p.firstLines.push_back(reader.RowLine());
       }
@@ -276,6 +294,22 @@ bool NeedsLargeCategories(const ColumnPlan& plan) {
          plan.numCategories > kMaxSmallCategories;
 }
 
+// Too few rows to tell an identifier from a column that happens to repeat nothing.
+constexpr std::int64_t kMinIdentifierRows = 20;
+
+// A predictor read as categories (text, or whole numbers listed as categorical) whose values
+// all differ: each case is a category of its own, which costs the search much and yields rules
+// that hold for one case each. Continuous columns are left alone: their bins cost little.
+bool LooksLikeIdentifier(const ColumnProfile& p, const ColumnPlan& plan) {
+  const bool text =
+      plan.kind == ColumnKind::kNominalString || plan.kind == ColumnKind::kOrdinalString;
+  const bool wholeCategories =
+      (plan.kind == ColumnKind::kNominalNumeric || plan.kind == ColumnKind::kOrdinalNumeric) &&
+      p.allIntegral;
+  return plan.role == ColumnRole::kPredictor && (text || wholeCategories) && p.allDistinct &&
+         p.present >= kMinIdentifierRows;
+}
+
 }  // namespace
 
 bool HasFewValues(const ColumnProfile& p, int fewValues) {
@@ -348,6 +382,14 @@ TablePlan PlanTable(const std::vector<ColumnProfile>& profiles, const ColumnOpti
         table.warnings.push_back("column " + Quoted(p.name) +
                                  " has no value; it is not used as a predictor");
       }
+    }
+    if (LooksLikeIdentifier(p, plan)) {
+      table.warnings.push_back(
+          "column " + Quoted(p.name) + " looks like an identifier (" +
+          (p.capped ? "its first " + std::to_string(p.texts.size() + 1) + " values"
+                    : "all its " + std::to_string(p.present) + " values") +
+          " differ), which slows the search and explains nothing; leave it out with --ignore " +
+          p.name);
     }
     if (NeedsLargeCategories(plan)) table.largeCategories = true;
     table.columns.push_back(std::move(plan));

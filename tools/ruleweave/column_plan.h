@@ -30,6 +30,9 @@ struct Cancelled {};
 // What the user said about the columns.
 struct ColumnOptions {
   char delimiter = ',';
+  bool delimiterGiven = false;  // --delimiter was given (no guessing then)
+  TextEncoding encoding = TextEncoding::kUtf8;
+  std::size_t maxFieldBytes = kDefaultMaxFieldBytes;
   MissingTokens missing;
   std::vector<std::string> continuous;
   std::vector<std::string> nominal;
@@ -61,8 +64,11 @@ struct ColumnProfile {
   std::vector<std::int64_t> counts;
   std::vector<std::int64_t> firstLines;
   std::unordered_map<std::string, std::size_t> index;
-  std::vector<int> smallIntEntry;  // entry of each small canonical integer text, -1 if none
+  // Entry of each small canonical integer text, -1 if none: a shortcut past `index`, only as
+  // long as the values the column holds call for (so wide files of small codes stay small).
+  std::vector<int> smallIntEntry;
   bool capped = false;
+  bool allDistinct = true;  // no value repeated among those kept
 };
 
 // The kind a column is read as.

@@ -5,6 +5,7 @@
 #define RULEWEAVE_TOOLS_COMMAND_SUPPORT_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <string>
@@ -24,6 +25,7 @@ namespace ruleweave_cli {
 struct CommandIo {
   std::ostream& out;
   std::ostream& err;
+  std::istream& in;
   QXQueryCancel& cancel;
   bool errIsTerminal;
   std::size_t outColumns;  // see RunContext
@@ -43,11 +45,20 @@ bool ShowProgress(const OutputOptions& output, const CommandIo& io);
 // "ruleweave: warning: TEXT" on `err`.
 void Warn(std::ostream& err, const std::string& text);
 
+// The plan's warnings, each as Warn writes it; of warnings that differ only in the column they
+// name (`column "NAME" ...`), the first `shown` are written and then one line says how many
+// more columns are like them.
+void WarnAll(std::ostream& err, const std::vector<std::string>& warnings, std::size_t shown = 3);
+
 // Throws Cancelled for the library's cancel status, LibraryError("WHAT") for another error.
 void CheckStatus(const QXDecision::QXStatus& status, const std::string& what);
 
-// The whole file as text. Throws InputError when it cannot be read.
-std::string ReadWholeFile(const std::string& path);
+// The library reads model documents of at most this size.
+constexpr std::uintmax_t kMaxModelBytes = std::uintmax_t{64} << 20;
+
+// The whole file as text. Throws InputError when it cannot be read or has more than `maxBytes`
+// bytes (checked before reading).
+std::string ReadWholeFile(const std::string& path, std::uintmax_t maxBytes = kMaxModelBytes);
 
 // Distinct values kept per unlisted column during the first pass: enough to tell whether a
 // text column needs large categories.

@@ -18,12 +18,14 @@ enum ExitStatus {
   kExitOk = 0,
   kExitBadInput = 1,      // bad input data or usage
   kExitLibraryError = 2,  // the library reported an error status, or the output failed
+  kExitNoModel = 3,       // search: no rule beats the base rate, so there is no model
   kExitCancelled = 130,   // interrupted with Ctrl-C
 };
 
 // What a run knows of its surroundings besides its streams.
 struct RunContext {
   QXQueryCancel* cancel = nullptr;  // asked during every long pass; none: never cancelled
+  std::istream* in = nullptr;       // what the file "-" reads; none: std::cin
   bool errIsTerminal = false;       // progress is shown by default only on a terminal
   std::size_t outColumns = 0;       // width of the terminal on `out`; 0: not a terminal
 };

@@ -1,6 +1,7 @@
 // Streaming RFC 4180 reader and the shared text helpers of the command-line program.
 #include "csv_reader.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -8,13 +9,19 @@
 #include <unordered_set>
 #include <utility>
 
+#include "data_source.h"
+
 namespace ruleweave_cli {
 
 namespace {
 
-constexpr std::size_t kChunkSize = 1 << 20;
-
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+// How the delimiter is written on the command line.
+std::string DelimiterOption(char delimiter) {
+  if (delimiter == '\t') return "--delimiter tab";
+  return std::string("--delimiter '") + delimiter + "'";
+}
 
 }  // namespace
 
@@ -26,20 +33,106 @@ InputError::InputError(const std::string& file, std::int64_t line, std::int64_t 
       mLine(line),
       mColumn(column) {}
 
-CsvReader::CsvReader(std::istream& in, std::string fileName, char delimiter)
-    : mIn(in), mFileName(std::move(fileName)), mDelimiter(delimiter), mBuffer(kChunkSize) {}
-
-bool CsvReader::Fill() {
-  if (mEof) return false;
-  mIn.read(mBuffer.data(), static_cast<std::streamsize>(mBuffer.size()));
-  mLen = static_cast<std::size_t>(mIn.gcount());
-  mPos = 0;
-  if (mLen == 0) {
-    if (mIn.bad()) throw InputError(mFileName, 0, 0, "read error");
-    mEof = true;
-    return false;
+CsvReader::CsvReader(std::istream& in, std::string fileName, const CsvFormat& format)
+    : mIn(in),
+      mSource(dynamic_cast<const InputStream*>(&in)),
+      mFileName(std::move(fileName)),
+      mFormat(format),
+      mDelimiter(format.delimiter),
+      mBuffer(std::max<std::size_t>(format.bufferBytes, 8)) {
+  // A small file needs no large buffer (a file that grows while read only takes more fills).
+  if (mSource != nullptr && mSource->FileSize() > 0) {
+    const auto fits = static_cast<std::size_t>(mSource->FileSize()) + 8;
+    if (fits < mBuffer.size()) mBuffer.resize(fits);
   }
-  return true;
+  if (mFormat.encoding == TextEncoding::kLatin1) {
+    // Each Latin-1 byte becomes at most two bytes of UTF-8.
+    mRaw.resize(mBuffer.size() / 2);
+  }
+}
+
+CsvReader::CsvReader(std::istream& in, std::string fileName, char delimiter)
+    : CsvReader(in, std::move(fileName), CsvFormat{delimiter}) {}
+
+double CsvReader::Fraction() const {
+  if (mSource == nullptr || mSource->FileSize() <= 0) return -1;
+  return std::min(1.0, static_cast<double>(mSource->FileBytesRead()) /
+                           static_cast<double>(mSource->FileSize()));
+}
+
+void CsvReader::ThrowBadText() const {
+  throw InputError(mFileName, mLine, mBytesConsumed - mLineStart + 1,
+                   "the text is not valid UTF-8; if the file is Latin-1 (ISO 8859-1), read it "
+                   "with --encoding latin1");
+}
+
+void CsvReader::CheckFieldLength(std::size_t length, std::int64_t line, std::int64_t column) const {
+  if (length > mFormat.maxFieldBytes) {
+    throw InputError(mFileName, line, column,
+                     "a field longer than " + std::to_string(mFormat.maxFieldBytes) +
+                         " bytes (the limit; --max-field-bytes N raises it)");
+  }
+}
+
+// Refills the buffer once everything in it was consumed. UTF-8 is checked here, chunk by chunk:
+// the buffer ends before the first bad byte, and reaching that end raises the error, so the
+// parser's line and column point at the byte itself. A sequence cut by the chunk's end is
+// carried over to the next chunk.
+bool CsvReader::Fill() {
+  if (mBadText) ThrowBadText();
+  if (mEof) return false;
+  mPos = 0;
+  mLen = 0;
+  for (;;) {
+    std::size_t got = 0;
+    if (mFormat.encoding == TextEncoding::kLatin1) {
+      mIn.read(mRaw.data(), static_cast<std::streamsize>(mRaw.size()));
+      got = static_cast<std::size_t>(mIn.gcount());
+      mLen = Latin1ToUtf8(std::string_view(mRaw.data(), got), mBuffer.data());
+    } else {
+      std::memcpy(mBuffer.data(), mCarried, mCarry);
+      mIn.read(mBuffer.data() + mCarry, static_cast<std::streamsize>(mBuffer.size() - mCarry));
+      got = static_cast<std::size_t>(mIn.gcount());
+      mLen = mCarry + got;
+    }
+    if (got == 0) {
+      if (mIn.bad() || (mSource != nullptr && !mSource->Failure().empty())) {
+        throw InputError(
+            mFileName, mLine, 0,
+            mSource != nullptr && !mSource->Failure().empty() ? mSource->Failure() : "read error");
+      }
+      if (mCarry > 0) ThrowBadText();  // the file ends inside a sequence
+      mLen = 0;
+      mEof = true;
+      return false;
+    }
+    if (!mStarted && mLen >= 2) {
+      mStarted = true;
+      const auto b0 = static_cast<unsigned char>(mBuffer[0]);
+      const auto b1 = static_cast<unsigned char>(mBuffer[1]);
+      if (mFormat.encoding == TextEncoding::kUtf8 &&
+          ((b0 == 0xFF && b1 == 0xFE) || (b0 == 0xFE && b1 == 0xFF))) {
+        throw InputError(mFileName, 1, 1,
+                         "the file is UTF-16 (it starts with a UTF-16 byte-order mark); convert "
+                         "it to UTF-8 first, e.g. with `iconv -f UTF-16 -t UTF-8`");
+      }
+    }
+    if (mFormat.encoding == TextEncoding::kLatin1) return true;
+    const Utf8Check check = CheckUtf8(std::string_view(mBuffer.data(), mLen));
+    mCarry = 0;
+    if (check.valid < mLen) {
+      if (check.incomplete) {
+        mCarry = mLen - check.valid;
+        std::memcpy(mCarried, mBuffer.data() + check.valid, mCarry);
+      } else {
+        mBadText = true;
+      }
+      mLen = check.valid;
+    }
+    if (mLen > 0) return true;
+    if (mBadText) ThrowBadText();
+    // Only the start of a sequence so far: read on.
+  }
 }
 
 int CsvReader::Peek() {
@@ -70,11 +163,11 @@ bool CsvReader::ParseSimpleLine() {
   for (;;) {
     const std::size_t end = line.find(mDelimiter, start);
     mFieldColumns.push_back(static_cast<std::int64_t>(start) + 1);
-    if (end == std::string_view::npos) {
-      mFields.push_back(line.substr(start));
-      break;
-    }
-    mFields.push_back(line.substr(start, end - start));
+    const std::string_view field =
+        line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    CheckFieldLength(field.size(), mLine, static_cast<std::int64_t>(start) + 1);
+    mFields.push_back(field);
+    if (end == std::string_view::npos) break;
     start = end + 1;
   }
   mRowLine = mLine;
@@ -98,11 +191,14 @@ bool CsvReader::ParseRecord() {
   const char delim = mDelimiter;
   for (;;) {
     // Start of a field.
-    mFieldColumns.push_back(mBytesConsumed - mLineStart + 1);
+    const std::int64_t fieldLine = mLine;
+    const std::int64_t fieldColumn = mBytesConsumed - mLineStart + 1;
+    const std::size_t fieldStart = mData.size();
+    mFieldColumns.push_back(fieldColumn);
     int c = Peek();
     if (c == '"') {
-      const std::int64_t quoteLine = mLine;
-      const std::int64_t quoteColumn = mBytesConsumed - mLineStart + 1;
+      const std::int64_t quoteLine = fieldLine;
+      const std::int64_t quoteColumn = fieldColumn;
       Get();
       for (;;) {
         c = Get();
@@ -123,6 +219,9 @@ bool CsvReader::ParseRecord() {
           mLineStart = mBytesConsumed;
         }
         mData.push_back(static_cast<char>(c));
+        if (mData.size() - fieldStart > mFormat.maxFieldBytes) {
+          CheckFieldLength(mData.size() - fieldStart, fieldLine, fieldColumn);
+        }
       }
       c = Peek();
       if (c == '\r') {
@@ -151,6 +250,11 @@ bool CsvReader::ParseRecord() {
         mData.append(begin, static_cast<std::size_t>(p - begin));
         mBytesConsumed += p - begin;
         mPos += static_cast<std::size_t>(p - begin);
+        // One byte more is allowed while scanning: a carriage return before the line end is
+        // no part of the field.
+        if (mData.size() - fieldStart > mFormat.maxFieldBytes + 1) {
+          CheckFieldLength(mData.size() - fieldStart, fieldLine, fieldColumn);
+        }
         if (p == end) continue;
         c = static_cast<unsigned char>(*p);
         if (c == '"') {
@@ -159,10 +263,10 @@ bool CsvReader::ParseRecord() {
         }
         break;
       }
-      const std::size_t fieldStart = mEnds.empty() ? 0 : mEnds.back();
       if ((c == '\n' || c < 0) && mData.size() > fieldStart && mData.back() == '\r') {
         mData.pop_back();  // CRLF line end
       }
+      CheckFieldLength(mData.size() - fieldStart, fieldLine, fieldColumn);
     }
     mEnds.push_back(mData.size());
     c = Get();
@@ -183,7 +287,8 @@ bool CsvReader::ParseRecord() {
 }
 
 void CsvReader::ReadHeader() {
-  // A UTF-8 byte-order mark is not part of the first name.
+  // A UTF-8 byte-order mark is not part of the first name. The buffer holds at least 8 bytes
+  // (or the whole file), so the mark is never cut.
   if (Peek() == 0xEF) {
     if (mLen - mPos >= 3 && static_cast<unsigned char>(mBuffer[mPos + 1]) == 0xBB &&
         static_cast<unsigned char>(mBuffer[mPos + 2]) == 0xBF) {
@@ -194,6 +299,27 @@ void CsvReader::ReadHeader() {
   }
   if (!ParseRecord()) throw InputError(mFileName, 0, 0, "the file is empty (no header row)");
   mHeader.clear();
+  // With carriage returns alone ending the lines, the whole file reads as one header row.
+  for (std::size_t i = 0; i < mFields.size(); ++i) {
+    const std::size_t cr = mFields[i].find('\r');
+    if (cr != std::string_view::npos) {
+      throw InputError(mFileName, mRowLine, mFieldColumns[i] + static_cast<std::int64_t>(cr),
+                       "carriage return inside the header: the file's lines seem to end with a "
+                       "carriage return alone (old Mac style); convert them to LF or CRLF, e.g. "
+                       "with `tr '\\r' '\\n'`");
+    }
+  }
+  if (mFormat.checkDelimiter && mFields.size() == 1) {
+    for (const char other : {';', '\t', '|'}) {
+      if (other != mDelimiter && mFields[0].find(other) != std::string_view::npos) {
+        throw InputError(
+            mFileName, mRowLine, 0,
+            "the header is one column, " + Quoted(mFields[0]) + ", that holds the delimiter '" +
+                (other == '\t' ? "\\t" : std::string(1, other)) +
+                "': the file seems to be written with it; read it with " + DelimiterOption(other));
+      }
+    }
+  }
   std::unordered_set<std::string> seen;
   for (std::size_t i = 0; i < mFields.size(); ++i) {
     std::string name(mFields[i]);
@@ -320,8 +446,24 @@ bool MissingTokens::IsMissing(std::string_view field) const {
   return false;
 }
 
+MissingTokens MissingTokens::ForColumn(const std::string& column) const {
+  MissingTokens tokens;
+  tokens.mTokens = mTokens;
+  for (const auto& [name, token] : mColumnTokens) {
+    if (name == column) tokens.mTokens.push_back(token);
+  }
+  return tokens;
+}
+
+std::vector<std::string> MissingTokens::Columns() const {
+  std::vector<std::string> columns;
+  for (const auto& entry : mColumnTokens) columns.push_back(entry.first);
+  return columns;
+}
+
 std::string QuoteField(std::string_view field, char delimiter) {
   bool needs = !field.empty() && (field.front() == ' ' || field.back() == ' ');
+  needs = needs || field.substr(0, 3) == "\xEF\xBB\xBF";
   for (char c : field) {
     if (c == delimiter || c == '"' || c == '\n' || c == '\r') {
       needs = true;

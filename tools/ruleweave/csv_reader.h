@@ -8,9 +8,14 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "text_encoding.h"
+
 namespace ruleweave_cli {
+
+class InputStream;
 
 // Bad input in a file: carries the file name, the line and (when known) the column, so that the
 // message can point at the exact place.
@@ -28,23 +33,43 @@ class InputError : public std::runtime_error {
   std::int64_t mColumn;
 };
 
+// The longest field read unless told otherwise: far beyond any real value, small enough that
+// a file without line breaks (or an unclosed quote) cannot take all memory.
+constexpr std::size_t kDefaultMaxFieldBytes = std::size_t{1} << 20;
+
+// How a delimited file is written, and the reader's limits.
+struct CsvFormat {
+  char delimiter = ',';
+  // Refuse a one-column header that holds another common delimiter (';', tab, '|'): the file
+  // was almost certainly written with that one. Off when the user chose the delimiter.
+  bool checkDelimiter = true;
+  TextEncoding encoding = TextEncoding::kUtf8;
+  std::size_t maxFieldBytes = kDefaultMaxFieldBytes;
+  // Bytes read from the stream at a time (at least 8); small sizes serve tests and fuzzing.
+  std::size_t bufferBytes = std::size_t{1} << 20;
+};
+
 // Reads delimited text row by row: fields may be double-quoted ("" stands for a quote) and may
 // then hold delimiters and line breaks; rows end with LF or CRLF; a UTF-8 byte-order mark at the
 // start is skipped; a line with no characters at all is skipped unless the file has one column.
+// Text must be UTF-8 (or is converted from Latin-1 when the format says so).
 // The fields of the current row stay valid until the next call of NextRow. The stream is
 // borrowed and must outlive the reader.
 class CsvReader {
  public:
+  CsvReader(std::istream& in, std::string fileName, const CsvFormat& format);
   CsvReader(std::istream& in, std::string fileName, char delimiter = ',');
 
-  // Reads the header row: refuses an empty file, an empty column name and a repeated one.
-  // Must be the first call.
+  // Reads the header row: refuses an empty file, an empty column name and a repeated one, a
+  // file whose lines end with a carriage return alone, and (see CsvFormat) a one-column header
+  // that holds another common delimiter. Must be the first call.
   void ReadHeader();
   const std::vector<std::string>& Header() const { return mHeader; }
 
   // Reads the next data row into Fields(); false at the end of the input. Throws InputError on
-  // an unterminated quote, text after a closing quote, a quote inside an unquoted field, or a
-  // row whose number of fields differs from the header's (ragged row).
+  // an unterminated quote, text after a closing quote, a quote inside an unquoted field, a
+  // row whose number of fields differs from the header's (ragged row), a field longer than the
+  // format's limit, bytes that are not UTF-8, or a failed read.
   bool NextRow();
   const std::vector<std::string_view>& Fields() const { return mFields; }
 
@@ -54,6 +79,9 @@ class CsvReader {
   const std::string& FileName() const { return mFileName; }
   // Bytes consumed so far, for progress.
   std::int64_t BytesRead() const { return mBytesConsumed; }
+  // The fraction of the file read so far, when the stream is an InputStream that knows the
+  // file's size; else -1.
+  double Fraction() const;
 
  private:
   // Parses one physical record into mFields; false at end of input.
@@ -63,10 +91,20 @@ class CsvReader {
   int Peek();
   int Get();
 
+  void ThrowBadText() const;
+  void CheckFieldLength(std::size_t length, std::int64_t line, std::int64_t column) const;
+
   std::istream& mIn;
+  const InputStream* mSource;  // mIn as an InputStream, or null
   std::string mFileName;
+  CsvFormat mFormat;
   char mDelimiter;
   std::vector<char> mBuffer;
+  std::vector<char> mRaw;  // Latin-1 bytes before conversion
+  std::size_t mCarry = 0;  // bytes of a UTF-8 sequence cut at the end of the buffer
+  char mCarried[4] = {};
+  bool mBadText = false;  // the byte after the buffer's end is not UTF-8
+  bool mStarted = false;
   std::size_t mPos = 0;
   std::size_t mLen = 0;
   bool mEof = false;
@@ -99,19 +137,29 @@ std::string FormatNumber(double value);
 std::string FormatShort(double value, int digits = 6);
 
 // Missing-value tokens: an empty field (blanks only) is always missing, "?" by default, plus
-// any tokens the user adds.
+// any tokens the user adds, for every column or for one column only.
 class MissingTokens {
  public:
   MissingTokens();
   void Add(const std::string& token) { mTokens.push_back(token); }
+  void AddForColumn(const std::string& column, const std::string& token) {
+    mColumnTokens.emplace_back(column, token);
+  }
+  // Whether `field` is missing by the tokens for every column.
   bool IsMissing(std::string_view field) const;
+  // The tokens that hold in `column`: those for every column and its own.
+  MissingTokens ForColumn(const std::string& column) const;
+  // The columns that have tokens of their own.
+  std::vector<std::string> Columns() const;
 
  private:
   std::vector<std::string> mTokens;
+  std::vector<std::pair<std::string, std::string>> mColumnTokens;  // column, token
 };
 
 // The field as it must be written in a delimited file: quoted when it holds the delimiter, a
-// quote or a line break, or has leading/trailing blanks.
+// quote or a line break, has leading/trailing blanks, or starts with a byte-order mark (which
+// a reader would take for the file's own).
 std::string QuoteField(std::string_view field, char delimiter);
 
 // Blanks (spaces and tabs) removed from both ends.

@@ -16,7 +16,7 @@ const char kDescribeHelp[] =
     "\n"
     "Shows each column as search would read it: its kind, number of distinct values, missing\n"
     "values, the range of continuous columns and the categories (with counts) of categorical\n"
-    "ones.\n"
+    "ones. DATA.csv may be '-' (standard input) or gzip-compressed.\n"
     "\n"
     "  --target COL         show this column as the target\n"
     "  --max-categories N   categories listed per column (default 10)\n"
@@ -68,6 +68,7 @@ ColumnDescription Describe(const ColumnPlan& c, const ColumnProfile& p) {
   d.role = RoleText(c);
   d.distinct = DistinctText(c, p);
   d.missing = c.missing;
+  d.allMissing = c.present == 0 && c.missing > 0;
   d.hasRange =
       (c.kind == ColumnKind::kContinuous || c.kind == ColumnKind::kWeight) && c.present > 0;
   d.min = c.min;
@@ -109,10 +110,10 @@ int RunDescribe(const std::vector<std::string>& args, std::ostream& out, std::os
     if (parsed.positional.size() != 1) {
       throw UsageError("describe: expected one data file, e.g. `ruleweave describe DATA.csv`");
     }
-    const DataSource source = DataSource::File(parsed.positional[0]);
-    ConsoleProgress progress(io.err, ShowProgress(output, io));
-    std::unique_ptr<std::istream> in = source.Open();
-    CsvReader reader(*in, source.Name(), columns.delimiter);
+    const DataSource source = DataSource::Argument(parsed.positional[0], io.in);
+    ConsoleProgress progress(io.err, ShowProgress(output, io), io.errIsTerminal);
+    std::unique_ptr<InputStream> in = source.Open();
+    CsvReader reader(*in, source.Name(), ReadFormat(columns));
     reader.ReadHeader();
     CheckColumnOptions(reader.Header(), columns);
     const auto profiles = ProfileFile(reader, columns, kDescribeCap, progress, io.cancel);
@@ -126,7 +127,7 @@ int RunDescribe(const std::vector<std::string>& args, std::ostream& out, std::os
       table.columns.push_back(Describe(plan.columns[i], profiles[i]));
     }
     WriteDescription(io.out, table, output.format, static_cast<std::size_t>(maxCategories));
-    for (const std::string& warning : plan.warnings) Warn(io.err, warning);
+    WarnAll(io.err, plan.warnings);
     return kExitOk;
   });
 }

@@ -10,12 +10,29 @@ namespace ruleweave_cli {
 
 namespace {
 
-// "a (3), b (2), ... 4 more"
-std::string CategoryList(const ColumnDescription& c, std::size_t limit) {
+// Names and values longer than this many characters are shortened in the text form.
+constexpr std::size_t kLongestShown = 60;
+
+// `text` cut to at most `chars` characters (counted as UTF-8 code points) and ended with "…"
+// when it was longer.
+std::string Shortened(const std::string& text, std::size_t chars) {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;  // continuation byte
+    if (++count == chars) return text.substr(0, i) + "\u2026";
+  }
+  return text;
+}
+
+// "a (3), b (2), ... 4 more"; values shortened to `longest` characters.
+std::string CategoryList(const ColumnDescription& c, std::size_t limit,
+                         std::size_t longest = std::string::npos) {
   std::string text;
   for (std::size_t k = 0; k < c.categories.size() && k < limit; ++k) {
     if (k) text += ", ";
-    text += c.categories[k].first + " (" + std::to_string(c.categories[k].second) + ")";
+    text += (longest == std::string::npos ? c.categories[k].first
+                                          : Shortened(c.categories[k].first, longest)) +
+            " (" + std::to_string(c.categories[k].second) + ")";
   }
   if (c.categories.size() > limit) {
     text += ", ... " + std::to_string(c.categories.size() - limit) + " more";
@@ -27,13 +44,17 @@ void WriteText(std::ostream& out, const TableDescription& table, std::size_t lim
   out << table.file << ": " << table.rows << " rows, " << table.columns.size() << " columns"
       << (table.largeCategories ? " (large categories on)" : "") << "\n\n";
   for (const ColumnDescription& c : table.columns) {
-    out << c.name << ": " << c.kind << ", " << c.role << ", " << c.distinct << " distinct, "
-        << c.missing << " missing";
+    out << Shortened(c.name, kLongestShown) << ": " << c.kind << ", " << c.role << ", ";
+    if (c.allMissing) {
+      out << "all " << c.missing << " values missing\n";
+      continue;
+    }
+    out << c.distinct << " distinct, " << c.missing << " missing";
     if (c.hasRange) {
       out << ", range [" << FormatShort(c.min, 10) << ", " << FormatShort(c.max, 10) << "]";
     }
     out << '\n';
-    const std::string categories = CategoryList(c, limit);
+    const std::string categories = CategoryList(c, limit, kLongestShown);
     if (!categories.empty()) out << "    " << categories << '\n';
   }
 }

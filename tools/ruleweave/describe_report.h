@@ -20,7 +20,8 @@ struct ColumnDescription {
   std::string role;      // "predictor", "target", "weight", "unused" or "ignored"
   std::string distinct;  // a count, or "more than N" when counting stopped
   std::int64_t missing = 0;
-  bool hasRange = false;  // a numeric column with a value: min and max hold
+  bool allMissing = false;  // rows, but no value in any of them
+  bool hasRange = false;    // a numeric column with a value: min and max hold
   double min = 0;
   double max = 0;
   bool hasCategories = false;  // a categorical column whose categories are known
@@ -35,7 +36,8 @@ struct TableDescription {
 };
 
 // Writes `table`, listing at most `maxCategories` categories per column (the text forms say how
-// many more there are).
+// many more there are). The aligned text shortens names and values longer than a line's worth
+// of characters, ending them with "…".
 void WriteDescription(std::ostream& out, const TableDescription& table, OutputFormat format,
                       std::size_t maxCategories);
 

@@ -14,10 +14,12 @@ std::string ColumnHelp() {
   char text[2048];
   std::snprintf(
       text, sizeof text,
-      "Reading the file:\n"
+      "Reading the file ('-' is standard input; gzip-compressed files are read as such):\n"
       "  --delimiter C        field delimiter (default ','; 'tab' for a tab)\n"
       "  --na TOKEN           another text that means a missing value (repeatable; empty\n"
-      "                       fields and '?' are always missing)\n"
+      "                       fields and '?' are always missing); --na COL=TOKEN: in COL only\n"
+      "  --encoding utf8|latin1   the file's text encoding (default utf8; latin1 is converted)\n"
+      "  --max-field-bytes N  longest field accepted (default %zu)\n"
       "  --continuous A,B     read these columns as numbers\n"
       "  --nominal A,B        read these columns as unordered categories\n"
       "  --ordinal A,B        read these columns as ordered categories\n"
@@ -28,7 +30,7 @@ std::string ColumnHelp() {
       "Unlisted columns are continuous when every value is a number, else nominal; a column\n"
       "of whole numbers with at most as many distinct values as bins (--bins, default %d)\n"
       "is read as ordered categories.\n",
-      kDefaults.bins);
+      kDefaultMaxFieldBytes, kDefaults.bins);
   return text;
 }
 
@@ -43,9 +45,9 @@ std::string SearchOptionsHelp() {
       "  --list-width N       lists kept at each step (default %d)\n"
       "  --rule-depth N       conditions per rule (default %d)\n"
       "  --rule-width N       rules kept at each step (default %d)\n"
-      "  --bins N             bins per continuous column (default %d); a column of whole\n"
-      "                       numbers with at most N distinct values is read as ordered\n"
-      "                       categories instead\n"
+      "  --bins N             bins per continuous column, 2 to %ld (default %d); a column of\n"
+      "                       whole numbers with at most N distinct values is read as\n"
+      "                       ordered categories instead\n"
       "  --binning width|frequency   equal-width or equal-frequency bins (default %s)\n"
       "  --confidence P       confidence of the condition tests (default %g)\n"
       "  --min-group N|P%%     smallest group a condition may select: N cases, or P%% of the\n"
@@ -71,7 +73,7 @@ std::string SearchOptionsHelp() {
       "Models are ranked by the AUC of each model as a ranking: every case is scored with the\n"
       "training rate of the rule that takes it (the remainder's rate when none does), on the\n"
       "holdout rows when there are any, else on the training rows.\n",
-      d.listDepth, d.listWidth, d.ruleDepth, d.ruleWidth, d.bins,
+      d.listDepth, d.listWidth, d.ruleDepth, d.ruleWidth, kMaxBins, d.bins,
       d.binning == DLConst::EqualFrequency ? "frequency" : "width", d.confidence, d.minGroupFloor,
       100 * d.minGroupShare, library.GetSegmentGrowthFactor(), library.GetGroupDecay(), d.threads,
       static_cast<unsigned long long>(d.seed), d.shownModels);
@@ -104,9 +106,10 @@ OptionSpec Value(const char* name, std::function<void(const std::string&)> apply
   return {name, 0, true, std::move(apply)};
 }
 
-OptionSpec Whole(const char* name, long min, std::function<void(int)> apply) {
-  return {name, 0, true, [name, min, apply = std::move(apply)](const std::string& text) {
-            apply(WholeNumber(name, text, min));
+OptionSpec Whole(const char* name, long min, std::function<void(int)> apply,
+                 long max = kMaxWholeNumber, const char* why = nullptr) {
+  return {name, 0, true, [name, min, apply = std::move(apply), max, why](const std::string& text) {
+            apply(WholeNumber(name, text, min, max, why));
           }};
 }
 
@@ -149,13 +152,18 @@ std::vector<std::string> SplitList(const std::string& text, char separator) {
   return parts;
 }
 
-int WholeNumber(const std::string& option, const std::string& text, long min) {
+int WholeNumber(const std::string& option, const std::string& text, long min, long max,
+                const char* why) {
   char* end = nullptr;
   errno = 0;
   const long value = std::strtol(text.c_str(), &end, 10);
-  if (errno != 0 || end == text.c_str() || *end != '\0' || value < min || value > 1000000000L) {
+  if (end == text.c_str() || *end != '\0' || value < min) {
     throw UsageError("--" + option + ": expected a whole number of at least " +
                      std::to_string(min) + ", got \"" + text + "\"");
+  }
+  if (errno == ERANGE || value > max) {
+    throw UsageError("--" + option + ": " + text + " is too large (at most " + std::to_string(max) +
+                     (why != nullptr ? std::string(": ") + why : "") + ")");
   }
   return static_cast<int>(value);
 }
@@ -250,8 +258,28 @@ OptionTable ColumnOptionTable(ColumnOptions& c) {
                     text + "\"");
               }
               c.delimiter = text[0];
+              c.delimiterGiven = true;
             }),
-      Value("na", [&c](const std::string& value) { c.missing.Add(value); }),
+      Value("na",
+            [&c](const std::string& value) {
+              const std::size_t eq = value.find('=');
+              if (eq != std::string::npos && eq > 0) {
+                c.missing.AddForColumn(value.substr(0, eq), value.substr(eq + 1));
+              } else {
+                c.missing.Add(value);
+              }
+            }),
+      Value("encoding",
+            [&c](const std::string& value) {
+              if (value == "utf8" || value == "utf-8") {
+                c.encoding = TextEncoding::kUtf8;
+              } else if (value == "latin1" || value == "latin-1") {
+                c.encoding = TextEncoding::kLatin1;
+              } else {
+                throw UsageError("--encoding: expected utf8 or latin1, got \"" + value + "\"");
+              }
+            }),
+      Whole("max-field-bytes", 1, [&c](int n) { c.maxFieldBytes = static_cast<std::size_t>(n); }),
       Value("continuous", [&c](const std::string& value) { Append(c.continuous, value); }),
       Value("nominal", [&c](const std::string& value) { Append(c.nominal, value); }),
       Value("ordinal", [&c](const std::string& value) { Append(c.ordinal, value); }),
@@ -315,7 +343,9 @@ OptionTable SearchOptionTable(SearchOptions& s) {
       Whole("list-width", 1, [&p](int n) { p.SetListWidth(n); }),
       Whole("rule-depth", 1, [&p](int n) { p.SetRuleDepth(n); }),
       Whole("rule-width", 1, [&p](int n) { p.SetRuleWidth(n); }),
-      Whole("bins", 2, [&p](int n) { p.SetNumOfBins(n); }),
+      Whole(
+          "bins", 2, [&p](int n) { p.SetNumOfBins(n); }, kMaxBins,
+          "a data set stores bin codes in one byte, and 255 marks a missing value"),
       Value("binning",
             [&p](const std::string& value) {
               if (value == "width") {

@@ -99,8 +99,16 @@ OptionTable ModelOutputOptionTable(OutputOptions& output);
 // --timings, for the commands that time a search
 OptionTable TimingsOptionTable(OutputOptions& output);
 
-// A whole number option value of at least `min` (at most 10^9).
-int WholeNumber(const std::string& option, const std::string& text, long min);
+// Whole-number options accept at most this, unless they say less.
+constexpr long kMaxWholeNumber = 1000000000L;
+// The most bins a continuous column may get: the data set stores bin codes in one byte and
+// keeps the code 255 for a missing value.
+constexpr long kMaxBins = 255;
+
+// A whole number option value from `min` to `max`; refusals of a value too large name the
+// range and `why` (when given) says where the limit comes from.
+int WholeNumber(const std::string& option, const std::string& text, long min,
+                long max = kMaxWholeNumber, const char* why = nullptr);
 
 // Help texts of the option families, for the commands' --help.
 std::string ColumnHelp();

@@ -32,7 +32,10 @@ const char kScoreHelp[] =
     "                       conditions (rule_conditions), and its response rate on the\n"
     "                       model's training data (rule_rate), as the model file records it\n"
     "  --delimiter C        field delimiter (default ',')\n"
-    "  --na TOKEN           another text that means a missing value (repeatable)\n"
+    "  --na TOKEN           another text that means a missing value (repeatable);\n"
+    "                       --na COL=TOKEN: in COL only\n"
+    "  --encoding utf8|latin1   the data's text encoding (default utf8)\n"
+    "  --max-field-bytes N  longest field accepted (default 1048576)\n"
     "  --weight COL         a frequency weight per row\n"
     "\n";
 
@@ -85,8 +88,8 @@ void ForgetResponses(ModelReport& report) {
 LoadedTable PlanForScoring(const DataSource& source, const std::vector<PmmlField>& fields,
                            const std::string& modelPath, ColumnOptions& columns,
                            ConsoleProgress& progress, QXQueryCancel& cancel) {
-  std::unique_ptr<std::istream> in = source.Open();
-  CsvReader reader(*in, source.Name(), columns.delimiter);
+  std::unique_ptr<InputStream> in = source.Open();
+  CsvReader reader(*in, source.Name(), ReadFormat(columns));
   reader.ReadHeader();
   const std::vector<std::string>& header = reader.Header();
   for (const PmmlField& field : fields) {
@@ -99,7 +102,9 @@ LoadedTable PlanForScoring(const DataSource& source, const std::vector<PmmlField
     }
     if (present && field.optype != "continuous") columns.nominal.push_back(field.name);
   }
-  if (!columns.weight.empty()) CheckColumnOptions(header, columns);
+  if (!columns.weight.empty() || !columns.missing.Columns().empty()) {
+    CheckColumnOptions(header, columns);
+  }
   const auto profiles = ProfileFile(reader, columns, kScanDistinctCap, progress, cancel);
   LoadedTable table;
   table.header = header;
@@ -121,7 +126,8 @@ int RunScore(const std::vector<std::string>& args, std::ostream& out, std::ostre
     OutputOptions output;
     std::string outputPath;
     const OptionTable table =
-        Join({Only(ColumnOptionTable(columns), {"delimiter", "na", "weight"}),
+        Join({Only(ColumnOptionTable(columns),
+                   {"delimiter", "na", "encoding", "max-field-bytes", "weight"}),
               {{"output", 0, true, [&](const std::string& value) { outputPath = value; }}},
               OutputOptionTable(output),
               ModelOutputOptionTable(output)});
@@ -136,12 +142,12 @@ int RunScore(const std::vector<std::string>& args, std::ostream& out, std::ostre
           "DATA.csv`");
     }
     const std::string modelPath = parsed.positional[0];
-    const DataSource source = DataSource::File(parsed.positional[1]);
+    const DataSource source = DataSource::Argument(parsed.positional[1], io.in);
     // Output files are checked before anything is read: a bad path fails at once.
-    OutputSet files({modelPath, source.Name()});
+    OutputSet files({modelPath, source.Path()});
     files.Check("output", outputPath);
     const ModelFiles modelFiles = OpenModelFiles(files, output);
-    ConsoleProgress progress(io.err, ShowProgress(output, io));
+    ConsoleProgress progress(io.err, ShowProgress(output, io), io.errIsTerminal);
 
     const std::string document = ReadWholeFile(modelPath);
     std::vector<PmmlField> fields;

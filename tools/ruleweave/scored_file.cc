@@ -57,8 +57,8 @@ RuleAssignments AssignCases(const DLModel& model, int cases, const ModelReport& 
 void WriteScoredFile(const std::string& path, const DataSource& source, const LoadedTable& table,
                      const ColumnOptions& columns, const RuleAssignments& assignments,
                      QXQueryCancel& cancel) {
-  std::unique_ptr<std::istream> in = source.Open();
-  CsvReader rows(*in, source.Name(), columns.delimiter);
+  std::unique_ptr<InputStream> in = source.Open();
+  CsvReader rows(*in, source.Name(), ReadFormat(columns));
   rows.ReadHeader();
   AtomicFile file(path);
   std::ostream& out = file.Stream();

@@ -30,6 +30,9 @@ const char kSearchHelp[] =
     "  --target COL         the categorical column to explain (required)\n"
     "  --response VALUE     the category of COL that counts as a response (required)\n"
     "  --pmml FILE          write one model as PMML 3.0 to FILE (see --model)\n"
+    "\n"
+    "DATA.csv may be '-' (standard input) or gzip-compressed. Exit status 3 when no rule beats\n"
+    "the base rate: there is no model, and no output file is written.\n"
     "\n";
 
 const char kSearchExamples[] =
@@ -43,8 +46,8 @@ const char kSearchExamples[] =
 // First pass over a file: profiles and plans the columns.
 LoadedTable PlanFile(const DataSource& source, const ColumnOptions& columns,
                      ConsoleProgress& progress, QXQueryCancel& cancel) {
-  std::unique_ptr<std::istream> in = source.Open();
-  CsvReader reader(*in, source.Name(), columns.delimiter);
+  std::unique_ptr<InputStream> in = source.Open();
+  CsvReader reader(*in, source.Name(), ReadFormat(columns));
   reader.ReadHeader();
   CheckColumnOptions(reader.Header(), columns);
   const auto profiles = ProfileFile(reader, columns, kScanDistinctCap, progress, cancel);
@@ -163,17 +166,19 @@ int SearchData(const DataSource& source, const ColumnOptions& given, SearchOptio
   if (given.target.empty()) throw UsageError("search: --target COL is required");
   if (!search.haveResponse) throw UsageError("search: --response VALUE is required");
   // Output files are checked and opened before anything is read: a bad path fails at once.
-  OutputSet files({source.Name()});
+  // The input as a file, if it is one (standard input's is its temporary copy).
+  OutputSet files(source.Path().empty() ? std::vector<std::string>{}
+                                        : std::vector<std::string>{source.Path()});
   AtomicFile* pmmlFile = files.Open("pmml", search.pmmlPath);
   const ModelFiles modelFiles = OpenModelFiles(files, output);
   ColumnOptions columns = given;
   columns.fewValues = search.params.GetNumOfBins();
-  ConsoleProgress progress(io.err, ShowProgress(output, io));
+  ConsoleProgress progress(io.err, ShowProgress(output, io), io.errIsTerminal);
   const auto start = std::chrono::steady_clock::now();
   SearchTimings timings;
 
   LoadedTable table = PlanFile(source, columns, progress, io.cancel);
-  for (const std::string& warning : table.plan.warnings) Warn(io.err, warning);
+  WarnAll(io.err, table.plan.warnings);
   const std::string response = CheckResponse(table.plan, search.response);
   timings.readSeconds = SecondsSince(start);
   timings.readCpu = CpuSeconds();
@@ -308,7 +313,15 @@ int SearchData(const DataSource& source, const ColumnOptions& given, SearchOptio
     shown.back().number = static_cast<int>(rank + 1);
   }
   if (models.empty()) {
-    io.err << "ruleweave: no rule beats the base rate significantly; no model was found\n";
+    // No model, so nothing to choose: no --model message, and the set drops its files.
+    const char* notWritten = pmmlFile == nullptr
+                                 ? (modelFiles.Any() ? ", so no file was written" : "")
+                             : modelFiles.Any() ? ", so no PMML file nor any other file was written"
+                                                : ", so no PMML file was written";
+    io.err << "ruleweave: no rule beats the base rate significantly; no model was found"
+           << notWritten << '\n';
+    WriteReports(io.out, shown, output.format, TableWidth(output.width, io.outColumns));
+    return kExitNoModel;
   }
   if (!output.quiet) {
     if (repeats > 0) {
@@ -367,7 +380,8 @@ int RunSearch(const std::vector<std::string>& args, std::ostream& out, std::ostr
           "search: expected one data file, e.g. `ruleweave search DATA.csv --target "
           "COL --response VALUE`");
     }
-    return SearchData(DataSource::File(parsed.positional[0]), columns, search, output, io);
+    return SearchData(DataSource::Argument(parsed.positional[0], io.in), columns, search, output,
+                      io);
   });
 }
 

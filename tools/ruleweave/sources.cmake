@@ -2,6 +2,8 @@
 set(RULEWEAVE_CLI_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(RULEWEAVE_CLI_SOURCES
   # Reading a delimited file and deciding what its columns become.
+  ${RULEWEAVE_CLI_DIR}/text_encoding.cc
+  ${RULEWEAVE_CLI_DIR}/data_source.cc
   ${RULEWEAVE_CLI_DIR}/csv_reader.cc
   ${RULEWEAVE_CLI_DIR}/column_plan.cc
   ${RULEWEAVE_CLI_DIR}/table_loader.cc

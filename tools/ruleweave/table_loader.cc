@@ -4,12 +4,11 @@
 
 #include <signal.h>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
-#include <fstream>
 #include <ostream>
-#include <sstream>
 
 namespace ruleweave_cli {
 
@@ -26,30 +25,10 @@ extern "C" void OnInterrupt(int) {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+// The data set's status for a load that took no record (see DLDataSet::InputData).
+constexpr long kNothingLoaded = 110011;
+
 }  // namespace
-
-DataSource DataSource::File(const std::string& path) {
-  DataSource source;
-  source.mName = path;
-  return source;
-}
-
-DataSource DataSource::Text(const std::string& name, std::string text) {
-  DataSource source;
-  source.mName = name;
-  source.mInMemory = true;
-  source.mText = std::make_shared<const std::string>(std::move(text));
-  return source;
-}
-
-std::unique_ptr<std::istream> DataSource::Open() const {
-  if (mInMemory) return std::make_unique<std::istringstream>(*mText);
-  auto file = std::make_unique<std::ifstream>(mName, std::ios::binary);
-  if (!*file) {
-    throw InputError(mName, 0, 0, "cannot open the file for reading");
-  }
-  return file;
-}
 
 InterruptCancel::InterruptCancel() {
   // A program started in the background by a shell without job control inherits an ignored
@@ -61,8 +40,12 @@ InterruptCancel::InterruptCancel() {
 
 bool InterruptCancel::IsCancelled() { return gInterrupted != 0; }
 
-ConsoleProgress::ConsoleProgress(std::ostream& err, bool enabled)
-    : mErr(err), mEnabled(enabled), mStart(std::chrono::steady_clock::now()), mLastShown(mStart) {}
+ConsoleProgress::ConsoleProgress(std::ostream& err, bool enabled, bool terminal)
+    : mErr(err),
+      mEnabled(enabled),
+      mTerminal(terminal),
+      mStart(std::chrono::steady_clock::now()),
+      mLastShown(mStart) {}
 
 ConsoleProgress::~ConsoleProgress() { Done(); }
 
@@ -75,24 +58,45 @@ void ConsoleProgress::SetStage(const std::string& stage) {
 void ConsoleProgress::Show(const std::string& text, bool force) {
   if (!mEnabled) return;
   const auto now = std::chrono::steady_clock::now();
-  if (!force && now - mLastShown < std::chrono::milliseconds(100)) return;
+  const auto every = mTerminal ? std::chrono::milliseconds(100) : std::chrono::milliseconds(1000);
+  if (!force && now - mLastShown < every) return;
   mLastShown = now;
   const double seconds = std::chrono::duration<double>(now - mStart).count();
   char elapsed[32];
   std::snprintf(elapsed, sizeof elapsed, "  %.1f s", seconds);
-  mErr << '\r' << text << elapsed << "\033[K" << std::flush;
-  mShowing = true;
+  if (mTerminal) {
+    mErr << '\r' << text << elapsed << "\033[K" << std::flush;
+    mShowing = true;
+  } else {
+    mErr << text << elapsed << '\n' << std::flush;
+  }
 }
 
-void ConsoleProgress::Rows(const std::string& stage, std::int64_t rows) {
+std::string ConsoleProgress::FractionText(double fraction) const {
+  if (!(fraction > 0)) return "";
+  char text[64];
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - mStart).count();
+  // The time left is guessed from the pace so far, once there is some.
+  if (fraction >= 0.01 && fraction < 1 && seconds >= 1) {
+    std::snprintf(text, sizeof text, ", %.0f%%, %.0f s left", 100 * fraction,
+                  seconds * (1 - fraction) / fraction);
+  } else {
+    std::snprintf(text, sizeof text, ", %.0f%%", 100 * fraction);
+  }
+  return text;
+}
+
+void ConsoleProgress::Rows(const std::string& stage, std::int64_t rows, double fraction) {
   if (stage != mStage) SetStage(stage);
-  Show(stage + ": " + std::to_string(rows) + " rows", false);
+  Show(stage + ": " + std::to_string(rows) + " rows" + FractionText(fraction), false);
 }
 
 bool ConsoleProgress::OnProgress(ProgressReport* report) {
   if (!mEnabled || report == nullptr) return true;
   const auto now = std::chrono::steady_clock::now();
-  if (now - mLastShown < std::chrono::milliseconds(100)) return true;
+  const auto every = mTerminal ? std::chrono::milliseconds(100) : std::chrono::milliseconds(1000);
+  if (now - mLastShown < every) return true;
   std::string text = mStage + ":";
   const int cases = report->DiscreteMeasure("cases");
   const int rules = report->DiscreteMeasure("rules");
@@ -100,6 +104,7 @@ bool ConsoleProgress::OnProgress(ProgressReport* report) {
   if (cases >= 0) text += " " + std::to_string(cases) + " cases";
   if (rules >= 0) text += " rules " + std::to_string(rules);
   if (candidates >= 0) text += " candidates " + std::to_string(candidates);
+  if (mFraction) text += FractionText(mFraction());
   Show(text, true);
   return true;
 }
@@ -167,11 +172,19 @@ std::unique_ptr<DLVarList> BuildVarList(const TablePlan& plan) {
 }
 
 RowCoder::RowCoder(const TablePlan& plan, DLVarList& vars, const ColumnOptions& options)
-    : mPlan(plan), mVars(vars), mOptions(options), mSmallCodes(plan.columns.size()) {
+    : mPlan(plan), mVars(vars), mSmallCodes(plan.columns.size()), mTextCodes(plan.columns.size()) {
   for (std::size_t i = 0; i < plan.columns.size(); ++i) {
-    const ColumnKind kind = plan.columns[i].kind;
-    if (kind == ColumnKind::kNominalNumeric || kind == ColumnKind::kOrdinalNumeric) {
-      mSmallCodes[i].assign(kSmallIntLimit, -1);
+    mMissing.push_back(options.missing.ForColumn(plan.columns[i].name));
+    const ColumnPlan& column = plan.columns[i];
+    if (column.kind == ColumnKind::kNominalNumeric || column.kind == ColumnKind::kOrdinalNumeric) {
+      // As large as the column's largest small whole category needs, within a few times its
+      // number of categories: memory follows what the column holds.
+      const double bound = std::min<double>(kSmallIntLimit, 64 + 2.0 * column.numCategories);
+      double largest = -1;
+      for (const double v : column.numericCategories) {
+        if (v >= 0 && v < bound && v == std::floor(v)) largest = std::max(largest, v);
+      }
+      mSmallCodes[i].assign(static_cast<std::size_t>(largest + 1), -1);
     }
   }
 }
@@ -257,7 +270,8 @@ std::string WeightNote(const LeftOutRows& left) {
 WeightVerdict RowCoder::Weight(const CsvReader& reader, double& weight) const {
   weight = 1;
   if (mPlan.weightIndex < 0) return WeightVerdict::kUsable;
-  return JudgeWeight(reader.Fields()[static_cast<std::size_t>(mPlan.weightIndex)], mOptions.missing,
+  return JudgeWeight(reader.Fields()[static_cast<std::size_t>(mPlan.weightIndex)],
+                     mMissing[static_cast<std::size_t>(mPlan.weightIndex)],
                      *mVars.GetVarAt(mPlan.weightIndex), weight);
 }
 
@@ -272,7 +286,7 @@ void RowCoder::Code(const CsvReader& reader, QXCommon::Record& record) {
       continue;
     }
     const std::string_view field = fields[i];
-    const bool missing = mOptions.missing.IsMissing(field);
+    const bool missing = mMissing[i].IsMissing(field);
     double number = 0;
     switch (column.kind) {
       case ColumnKind::kContinuous:
@@ -298,19 +312,32 @@ void RowCoder::Code(const CsvReader& reader, QXCommon::Record& record) {
       case ColumnKind::kOrdinalNumeric:
         if (missing) {
           record[at] = -1;
-        } else if (int small = 0; SmallCanonicalInt(field, small)) {
+        } else if (int small = 0; SmallCanonicalInt(field, small) &&
+                                  static_cast<std::size_t>(small) < mSmallCodes[i].size()) {
           int& code = mSmallCodes[i][static_cast<std::size_t>(small)];
           if (code < 0) code = EncodeNumber(*mVars.GetVarAt(at), small);
           record[at] = code;
+        } else if (const int* code = mTextCodes[i].Find(field)) {
+          record[at] = *code;
         } else if (ParseNumber(field, number)) {
-          record[at] = EncodeNumber(*mVars.GetVarAt(at), number);
+          const int encoded = EncodeNumber(*mVars.GetVarAt(at), number);
+          mTextCodes[i].Add(field, encoded);
+          record[at] = encoded;
         } else {
           throw Changed(reader, column.name, field);
         }
         break;
       case ColumnKind::kNominalString:
       case ColumnKind::kOrdinalString:
-        record[at] = missing ? -1 : EncodeText(*mVars.GetVarAt(at), field);
+        if (missing) {
+          record[at] = -1;
+        } else if (const int* code = mTextCodes[i].Find(field)) {
+          record[at] = *code;
+        } else {
+          const int encoded = EncodeText(*mVars.GetVarAt(at), field);
+          mTextCodes[i].Add(field, encoded);
+          record[at] = encoded;
+        }
         break;
       case ColumnKind::kIgnored:
         break;
@@ -375,8 +402,8 @@ void LoadData(const DataSource& source, const ColumnOptions& options, LoadedTabl
               DLVarList* vars) {
   DLVarList& varList = vars ? *vars : *table.vars;
   const auto start = std::chrono::steady_clock::now();
-  std::unique_ptr<std::istream> in = source.Open();
-  CsvReader reader(*in, source.Name(), options.delimiter);
+  std::unique_ptr<InputStream> in = source.Open();
+  CsvReader reader(*in, source.Name(), ReadFormat(options));
   reader.ReadHeader();
   if (reader.Header() != table.header) {
     throw InputError(source.Name(), 1, 0, "the header changed while the file was read");
@@ -392,12 +419,25 @@ void LoadData(const DataSource& source, const ColumnOptions& options, LoadedTabl
     settings.SetNumOfSkippedReports(4096);
   }
   progress.SetStage("loading");
+  progress.TrackFraction([&reader] { return reader.Fraction(); });
   DLFactory factory;
   std::unique_ptr<DLDataSet> data(factory.CreateDataSet(settings, varList, records));
   const QXDecision::QXStatus status = factory.GetStatus();
+  progress.TrackFraction(nullptr);
   progress.Done();
   if (records.Error()) throw *records.Error();
   if (cancel.IsCancelled() || status.GetErrorCode() == 1) throw Cancelled{};
+  // The first pass refuses a file without rows, so nothing loaded means every row's weight
+  // dropped it: a fault of the data, not of the library.
+  if (status.GetErrorCode() == kNothingLoaded && table.plan.weightIndex >= 0 &&
+      !WeightNote(records.LeftOut()).empty()) {
+    throw InputError(
+        source.Name(), 0, 0,
+        "no row has a usable weight in column \"" +
+            table.plan.columns[static_cast<std::size_t>(table.plan.weightIndex)].name +
+            "\" (each is missing, not a number, not positive once rounded or too large), so "
+            "there is no case to load");
+  }
   if (!data || !status.IsOK()) throw LibraryError("loading " + source.Name() + " failed", status);
   if (data->GetNumOfCases() != records.Cases()) {
     // Every record handed over is a usable row; a data set that kept fewer would break the

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <istream>
 #include <memory>
@@ -13,30 +14,26 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include <ruleweave/ruleweave.h>
 
 #include "column_plan.h"
 #include "csv_reader.h"
+#include "data_source.h"
 
 namespace ruleweave_cli {
 
-// Where the rows come from: a file, or text held in memory (the demo). Each pass opens it anew.
-class DataSource {
- public:
-  static DataSource File(const std::string& path);
-  static DataSource Text(const std::string& name, std::string text);
-
-  const std::string& Name() const { return mName; }
-  // A fresh stream at the start of the data. Throws InputError when the file cannot be opened.
-  std::unique_ptr<std::istream> Open() const;
-
- private:
-  std::string mName;
-  bool mInMemory = false;
-  std::shared_ptr<const std::string> mText;
-};
+// The reading format the column options give.
+inline CsvFormat ReadFormat(const ColumnOptions& options) {
+  CsvFormat format;
+  format.delimiter = options.delimiter;
+  format.checkDelimiter = !options.delimiterGiven;
+  format.encoding = options.encoding;
+  format.maxFieldBytes = options.maxFieldBytes;
+  return format;
+}
 
 // Ctrl-C: the first SIGINT sets a flag that this cancel object reports; a second one ends the
 // program at once.
@@ -47,28 +44,36 @@ class InterruptCancel : public QXQueryCancel {
   bool IsCancelled() override;
 };
 
-// One line of progress on the error stream, rewritten in place; the caller decides whether it
-// is shown (usually only when that stream is a terminal). Throttled to a few updates a second.
-// The stream is borrowed and must outlive the object.
+// Progress on the error stream: on a terminal one line rewritten in place a few times a second;
+// elsewhere (a log file) plain lines, one a second at most, with no control codes. The caller
+// decides whether it is shown at all. When the size of the input is known, reading and loading
+// show the percentage done and the time left. The stream is borrowed and must outlive the
+// object.
 class ConsoleProgress : public ProgressListener {
  public:
-  ConsoleProgress(std::ostream& err, bool enabled);
+  ConsoleProgress(std::ostream& err, bool enabled, bool terminal = true);
   ~ConsoleProgress() override;
   bool Enabled() const { return mEnabled; }
 
   // Sets what the library's reports are about ("loading", "searching").
   void SetStage(const std::string& stage);
-  // Rows read by the program's own passes.
-  void Rows(const std::string& stage, std::int64_t rows);
+  // Rows read by the program's own passes, and the fraction of the input read (-1: unknown).
+  void Rows(const std::string& stage, std::int64_t rows, double fraction = -1);
+  // Where the library's reports find the fraction of the input read (empty: nowhere).
+  void TrackFraction(std::function<double()> fraction) { mFraction = std::move(fraction); }
   bool OnProgress(ProgressReport* report) override;
   // Clears the progress line.
   void Done();
 
  private:
   void Show(const std::string& text, bool force);
+  // ", 42%, 10 s left" for the fraction done, or nothing while it is unknown.
+  std::string FractionText(double fraction) const;
 
   std::ostream& mErr;
   bool mEnabled;
+  bool mTerminal;
+  std::function<double()> mFraction;
   std::string mStage;
   std::chrono::steady_clock::time_point mStart;
   std::chrono::steady_clock::time_point mLastShown;
@@ -115,6 +120,25 @@ struct LoadFilter {
   bool rowCases = false;
 };
 
+// The codes of the texts met so far in one column, found without copying the text: each
+// distinct text is parsed and encoded once.
+class TextCodes {
+ public:
+  // The code of `text`, or null when it was not met yet.
+  const int* Find(std::string_view text) const {
+    const auto it = mCodes.find(text);
+    return it == mCodes.end() ? nullptr : &it->second;
+  }
+  void Add(std::string_view text, int code) {
+    mTexts.emplace_back(text);
+    mCodes.emplace(mTexts.back(), code);
+  }
+
+ private:
+  std::deque<std::string> mTexts;  // the keys' characters; a deque never moves its elements
+  std::unordered_map<std::string_view, int> mCodes;
+};
+
 // Codes one row into a record: continuous values as numbers, categories through the variable's
 // encoder (new categories get the next code), the weight through its rounding encoder, missing
 // values as the system-missing value or -1. Throws InputError for a value that does not fit.
@@ -130,10 +154,12 @@ class RowCoder {
  private:
   const TablePlan& mPlan;
   DLVarList& mVars;
-  const ColumnOptions& mOptions;
+  std::vector<MissingTokens> mMissing;  // per column
   // Per numeric categorical column, the code of each small canonical integer text met so far
   // (-1: not yet asked), which spares most lookups in the encoder's dictionary.
   std::vector<std::vector<int>> mSmallCodes;
+  // Per categorical column, the codes of the other texts met so far.
+  std::vector<TextCodes> mTextCodes;
 };
 
 // The library's record source over a delimited file. An error in the file does not travel
