@@ -235,6 +235,12 @@ run no_model 3 search no_model.csv --target y --response a --quiet
 run no_model_pmml 3 search no_model.csv --target y --response a --quiet --pmml none.pmml
 contains no_model_pmml no_model_pmml.err "no model was found, so no PMML file was written"
 [ -e none.pmml ] && fail "no_model_pmml: a PMML file was written"
+# The same through the holdout and model choice: status 3, one message, no file kept.
+run no_model_best 3 search no_model.csv --target y --response a --quiet --holdout 0.3 \
+  --pmml none.pmml --model best --sql none.sql
+contains no_model_best no_model_best.err "no model was found, so no PMML file nor any other file was written"
+grep -q -- '--model' no_model_best.err && fail "no_model_best: a --model message besides the no-model one"
+[ -e none.pmml ] || [ -e none.sql ] && fail "no_model_best: an output file was written"
 # describe: all-missing columns said so, repeated warnings summed up; no control codes in a log.
 awk -F, 'BEGIN { OFS = "," } { print $0, (NR == 1 ? "e1,e2,e3,e4,e5" : ",,,,") }' small.csv >empty_cols.csv
 run all_missing 0 describe empty_cols.csv --progress
