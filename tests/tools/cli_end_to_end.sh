@@ -241,6 +241,10 @@ run no_model_best 3 search no_model.csv --target y --response a --quiet --holdou
 contains no_model_best no_model_best.err "no model was found, so no PMML file nor any other file was written"
 grep -q -- '--model' no_model_best.err && fail "no_model_best: a --model message besides the no-model one"
 [ -e none.pmml ] || [ -e none.sql ] && fail "no_model_best: an output file was written"
+# A holdout that leaves one side without rows is the options' fault, said as such.
+printf 'x,y\n1,a\n2,b\n3,a\n' >three_rows.csv
+run holdout_empty 1 search three_rows.csv --target y --response a --holdout 0.9
+contains holdout_empty holdout_empty.err "three_rows.csv: no row is left to load (the other rows are on the other side of the --holdout split)"
 # describe: all-missing columns said so, repeated warnings summed up; no control codes in a log.
 awk -F, 'BEGIN { OFS = "," } { print $0, (NR == 1 ? "e1,e2,e3,e4,e5" : ",,,,") }' small.csv >empty_cols.csv
 run all_missing 0 describe empty_cols.csv --progress

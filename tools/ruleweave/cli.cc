@@ -34,8 +34,8 @@ const char kGeneralHelp[] =
     "  ruleweave search customers.csv --target responded --response yes --pmml rules.pmml\n"
     "  ruleweave score rules.pmml new_customers.csv --output scored.csv\n"
     "\n"
-    "Exit status: 0 success, 1 bad input or usage, 2 library error, 3 no model found (search),\n"
-    "130 interrupted.\n";
+    "Exit status: 0 success, 1 bad input or usage, 2 library error or failed output, 3 no\n"
+    "model found (search, demo), 130 interrupted.\n";
 
 using Command = int (*)(const std::vector<std::string>&, std::ostream&, std::ostream&,
                         const RunContext&);

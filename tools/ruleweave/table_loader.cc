@@ -427,16 +427,29 @@ void LoadData(const DataSource& source, const ColumnOptions& options, LoadedTabl
   progress.Done();
   if (records.Error()) throw *records.Error();
   if (cancel.IsCancelled() || status.GetErrorCode() == 1) throw Cancelled{};
-  // The first pass refuses a file without rows, so nothing loaded means every row's weight
-  // dropped it: a fault of the data, not of the library.
-  if (status.GetErrorCode() == kNothingLoaded && table.plan.weightIndex >= 0 &&
-      !WeightNote(records.LeftOut()).empty()) {
-    throw InputError(
-        source.Name(), 0, 0,
-        "no row has a usable weight in column \"" +
-            table.plan.columns[static_cast<std::size_t>(table.plan.weightIndex)].name +
-            "\" (each is missing, not a number, not positive once rounded or too large), so "
-            "there is no case to load");
+  // The first pass refuses a file without rows, so nothing loaded means the weights, missing
+  // targets or the holdout draw left every row out: a fault of the data or the options, not of
+  // the library.
+  if (status.GetErrorCode() == kNothingLoaded && records.Cases() == 0) {
+    const LeftOutRows& left = records.LeftOut();
+    if (left.targetMissing == 0 && !filter.take && table.plan.weightIndex >= 0) {
+      throw InputError(
+          source.Name(), 0, 0,
+          "no row has a usable weight in column \"" +
+              table.plan.columns[static_cast<std::size_t>(table.plan.weightIndex)].name +
+              "\" (each is missing, not a number, not positive once rounded or too large), so "
+              "there is no case to load");
+    }
+    std::string why = "no row is left to load";
+    const char* separator = ": ";
+    if (left.targetMissing > 0) {
+      why += separator + std::to_string(left.targetMissing) + " with the target missing";
+      separator = "; ";
+    }
+    const std::string weights = WeightNote(left);
+    if (!weights.empty()) why += separator + weights;
+    if (filter.take) why += " (the other rows are on the other side of the --holdout split)";
+    throw InputError(source.Name(), 0, 0, why);
   }
   if (!data || !status.IsOK()) throw LibraryError("loading " + source.Name() + " failed", status);
   if (data->GetNumOfCases() != records.Cases()) {
