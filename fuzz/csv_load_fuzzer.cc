@@ -135,8 +135,9 @@ void CheckCounts(const std::vector<ColumnProfile>& profiles, const TablePlan& pl
   }
 }
 
-// Profiles, plans and loads the file as search does; checks the counts and that every kept row
-// is a loaded case.
+// Profiles, plans and loads the file as search does (rows without a target left out, the case
+// of every row kept); checks the counts, and that the kept rows, judged again row by row with
+// the one weight rule, are the loaded cases in order.
 void Load(const std::string& text, std::uint8_t control, const CsvFormat& format,
           const Reading& reading) {
   const ColumnOptions options = Options(control, reading.header, format);
@@ -160,21 +161,44 @@ void Load(const std::string& text, std::uint8_t control, const CsvFormat& format
     return;
   }
   table.vars = BuildVarList(table.plan);
-  // The plan read every row, so loading fails only when no row's weight keeps it.
+  LoadFilter filter;
+  filter.dropMissingTarget = true;
+  filter.rowCases = true;
+  // The plan read every row, so loading fails only when no row is kept.
   bool loaded = true;
   try {
-    LoadData(source, options, table, progress, cancel);
+    LoadData(source, options, table, progress, cancel, filter);
   } catch (const InputError&) {
     loaded = false;
   }
 
-  std::int64_t kept = 0;
   std::unique_ptr<InputStream> in = source.Open();
   CsvReader reader(*in, source.Name(), format);
   reader.ReadHeader();
   RowCoder coder(table.plan, *table.vars, options);
-  while (reader.NextRow()) kept += coder.Kept(reader) ? 1 : 0;
+  const MissingTokens targetMissing = options.missing.ForColumn(options.target);
+  const std::size_t target = static_cast<std::size_t>(table.plan.targetIndex);
+  std::int64_t rows = 0;
+  std::int64_t kept = 0;
+  while (reader.NextRow()) {
+    double weight = 0;
+    const bool taken = !targetMissing.IsMissing(reader.Fields()[target]) &&
+                       coder.Weight(reader, weight) == WeightVerdict::kUsable;
+    if (loaded) {
+      FUZZ_CHECK(static_cast<std::size_t>(rows) < table.caseOfRow.size());
+      FUZZ_CHECK(table.caseOfRow[static_cast<std::size_t>(rows)] == (taken ? kept : -1));
+    }
+    kept += taken ? 1 : 0;
+    ++rows;
+  }
   FUZZ_CHECK(kept == (loaded ? table.data->GetNumOfCases() : 0));
+  if (loaded) {
+    const LeftOutRows& left = table.leftOut;
+    FUZZ_CHECK(static_cast<std::int64_t>(table.caseOfRow.size()) == rows);
+    FUZZ_CHECK(left.weightMissing + left.weightNotPositive + left.weightTooLarge +
+                   left.targetMissing ==
+               rows - kept);
+  }
 }
 
 }  // namespace
