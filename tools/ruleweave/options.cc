@@ -98,16 +98,16 @@ const char kTimingsHelp[] =
 
 namespace {
 
-OptionSpec Switch(const char* name, std::function<void()> apply) {
+OptionDef Switch(const char* name, std::function<void()> apply) {
   return {name, 0, false, [apply = std::move(apply)](const std::string&) { apply(); }};
 }
 
-OptionSpec Value(const char* name, std::function<void(const std::string&)> apply) {
+OptionDef Value(const char* name, std::function<void(const std::string&)> apply) {
   return {name, 0, true, std::move(apply)};
 }
 
-OptionSpec Whole(const char* name, long min, std::function<void(int)> apply,
-                 long max = kMaxWholeNumber, const char* why = nullptr) {
+OptionDef Whole(const char* name, long min, std::function<void(int)> apply,
+                long max = kMaxWholeNumber, const char* why = nullptr) {
   return {name, 0, true, [name, min, apply = std::move(apply), max, why](const std::string& text) {
             apply(WholeNumber(name, text, min, max, why));
           }};
@@ -127,13 +127,13 @@ void Append(std::vector<std::string>& to, const std::string& list) {
 
 // The option `name` names: itself, or the one option it is a prefix of; null when none or
 // several.
-const OptionSpec* Find(const OptionTable& table, const std::string& name) {
-  const OptionSpec* prefixOf = nullptr;
+const OptionDef* Find(const OptionTable& table, const std::string& name) {
+  const OptionDef* prefixOf = nullptr;
   int prefixes = 0;
-  for (const OptionSpec& spec : table) {
-    if (spec.name == name) return &spec;
-    if (!name.empty() && spec.name.compare(0, name.size(), name) == 0) {
-      prefixOf = &spec;
+  for (const OptionDef& def : table) {
+    if (def.name == name) return &def;
+    if (!name.empty() && def.name.compare(0, name.size(), name) == 0) {
+      prefixOf = &def;
       ++prefixes;
     }
   }
@@ -190,16 +190,16 @@ ParsedArgs ParseArgs(const std::vector<std::string>& args, const OptionTable& ta
     if (arg[1] == '-') {
       const std::size_t eq = arg.find('=');
       const std::string name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
-      const OptionSpec* spec = Find(all, name);
-      if (spec == nullptr) throw unknown(arg);
-      if (!spec->takesValue) {
+      const OptionDef* def = Find(all, name);
+      if (def == nullptr) throw unknown(arg);
+      if (!def->takesValue) {
         if (eq != std::string::npos)
-          throw UsageError("--" + spec->name + ": this option takes no value");
-        spec->apply("");
+          throw UsageError("--" + def->name + ": this option takes no value");
+        def->apply("");
       } else if (eq != std::string::npos) {
-        spec->apply(arg.substr(eq + 1));
+        def->apply(arg.substr(eq + 1));
       } else if (i + 1 < args.size()) {
-        spec->apply(args[++i]);
+        def->apply(args[++i]);
       } else {
         throw UsageError(arg + ": this option needs a value");
       }
@@ -208,19 +208,19 @@ ParsedArgs ParseArgs(const std::vector<std::string>& args, const OptionTable& ta
     // One or more one-letter options: `-h`, `-hx`; a value is the rest of the argument or the
     // next one.
     for (std::size_t k = 1; k < arg.size(); ++k) {
-      const OptionSpec* spec = nullptr;
-      for (const OptionSpec& s : all) {
-        if (s.letter != 0 && s.letter == arg[k]) spec = &s;
+      const OptionDef* def = nullptr;
+      for (const OptionDef& s : all) {
+        if (s.letter != 0 && s.letter == arg[k]) def = &s;
       }
-      if (spec == nullptr) throw unknown(std::string("-") + arg[k]);
-      if (!spec->takesValue) {
-        spec->apply("");
+      if (def == nullptr) throw unknown(std::string("-") + arg[k]);
+      if (!def->takesValue) {
+        def->apply("");
         continue;
       }
       if (k + 1 < arg.size()) {
-        spec->apply(arg.substr(k + 1));
+        def->apply(arg.substr(k + 1));
       } else if (i + 1 < args.size()) {
-        spec->apply(args[++i]);
+        def->apply(args[++i]);
       } else {
         throw UsageError(std::string("-") + arg[k] + ": this option needs a value");
       }
@@ -239,8 +239,8 @@ OptionTable Join(std::initializer_list<OptionTable> tables) {
 OptionTable Only(const OptionTable& table, std::initializer_list<const char*> names) {
   OptionTable some;
   for (const char* name : names) {
-    for (const OptionSpec& spec : table) {
-      if (spec.name == name) some.push_back(spec);
+    for (const OptionDef& def : table) {
+      if (def.name == name) some.push_back(def);
     }
   }
   return some;

@@ -21,13 +21,13 @@ namespace ruleweave_cli {
 // One option: `--name`, optionally also `-letter`. An option that takes a value gets it from
 // `--name=VALUE` or from the next argument (whatever that argument looks like). `apply` stores
 // the value in an options struct and throws UsageError when the value does not fit.
-struct OptionSpec {
+struct OptionDef {
   std::string name;  // without the dashes
   char letter = 0;   // one-letter alias, 0 for none
   bool takesValue = false;
   std::function<void(const std::string& value)> apply;
 };
-using OptionTable = std::vector<OptionSpec>;
+using OptionTable = std::vector<OptionDef>;
 
 struct ParsedArgs {
   std::vector<std::string> positional;  // in order; "-" is one of them (standard input)
