@@ -116,6 +116,16 @@ void WriteReports(std::ostream& out, const std::vector<ModelReport>& models, Out
 std::vector<std::string> WrapConditions(const std::vector<std::string>& conditions,
                                         std::size_t width);
 
+// The machine-readable writers (report_data.cc): one CSV row per rule, and one JSON document
+// with numbers as numbers and each condition as an object.
+void WriteCsvReports(std::ostream& out, const std::vector<ModelReport>& models);
+void WriteJsonReports(std::ostream& out, const std::vector<ModelReport>& models);
+
+// A number for CSV/JSON: full precision, `none` when it does not exist.
+std::string ExactNumber(double value, const char* none);
+// A row's conditions joined by " and " at full precision, for CSV and JSON.
+std::string ExactConditions(const RuleRow& row);
+
 // JSON number of `value`: full precision, "null" when it is NaN or infinite.
 std::string JsonNumber(double value);
 

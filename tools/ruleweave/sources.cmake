@@ -5,14 +5,17 @@ set(RULEWEAVE_CLI_SOURCES
   ${RULEWEAVE_CLI_DIR}/text_encoding.cc
   ${RULEWEAVE_CLI_DIR}/data_source.cc
   ${RULEWEAVE_CLI_DIR}/csv_reader.cc
+  ${RULEWEAVE_CLI_DIR}/field_text.cc
   ${RULEWEAVE_CLI_DIR}/column_plan.cc
   ${RULEWEAVE_CLI_DIR}/table_loader.cc
+  ${RULEWEAVE_CLI_DIR}/console_progress.cc
   ${RULEWEAVE_CLI_DIR}/pmml_fields.cc
   ${RULEWEAVE_CLI_DIR}/demo_data.cc
   # Results and their writers.
   ${RULEWEAVE_CLI_DIR}/rule_text.cc
   ${RULEWEAVE_CLI_DIR}/model_report.cc
   ${RULEWEAVE_CLI_DIR}/report.cc
+  ${RULEWEAVE_CLI_DIR}/report_data.cc
   ${RULEWEAVE_CLI_DIR}/sql_writer.cc
   ${RULEWEAVE_CLI_DIR}/html_report.cc
   ${RULEWEAVE_CLI_DIR}/model_files.cc
