@@ -6,6 +6,7 @@ set(RULEWEAVE_CLI_SOURCES
   ${RULEWEAVE_CLI_DIR}/data_source.cc
   ${RULEWEAVE_CLI_DIR}/csv_reader.cc
   ${RULEWEAVE_CLI_DIR}/field_text.cc
+  ${RULEWEAVE_CLI_DIR}/column_profile.cc
   ${RULEWEAVE_CLI_DIR}/column_plan.cc
   ${RULEWEAVE_CLI_DIR}/table_loader.cc
   ${RULEWEAVE_CLI_DIR}/console_progress.cc
