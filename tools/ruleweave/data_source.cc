@@ -22,12 +22,11 @@ namespace {
 
 constexpr std::size_t kBufferBytes = 1 << 16;
 
-// Reads a plain file through its descriptor, which it owns.
-class FileBuffer : public SourceBuffer {
+// A source read in chunks through Read(): the buffering and the large reads that go straight
+// to the caller's memory, shared by plain and compressed files.
+class ChunkBuffer : public SourceBuffer {
  public:
-  explicit FileBuffer(int fd) : mFd(fd), mBuffer(kBufferBytes) {}
-  ~FileBuffer() override { ::close(mFd); }
-  std::int64_t FileBytesRead() const override { return mRead; }
+  ChunkBuffer() : mBuffer(kBufferBytes) {}
 
  protected:
   int_type underflow() override {
@@ -53,8 +52,22 @@ class FileBuffer : public SourceBuffer {
     return done;
   }
 
+  // Up to `count` bytes into `out`: how many, 0 at the end, negative on failure (mFailure set).
+  virtual std::streamsize Read(char* out, std::streamsize count) = 0;
+
  private:
-  std::streamsize Read(char* out, std::streamsize count) {
+  std::vector<char> mBuffer;
+};
+
+// Reads a plain file through its descriptor, which it owns.
+class FileBuffer : public ChunkBuffer {
+ public:
+  explicit FileBuffer(int fd) : mFd(fd) {}
+  ~FileBuffer() override { ::close(mFd); }
+  std::int64_t FileBytesRead() const override { return mRead; }
+
+ protected:
+  std::streamsize Read(char* out, std::streamsize count) override {
     for (;;) {
       const ssize_t n = ::read(mFd, out, static_cast<std::size_t>(count));
       if (n < 0 && errno == EINTR) continue;
@@ -64,44 +77,21 @@ class FileBuffer : public SourceBuffer {
     }
   }
 
+ private:
   int mFd;
-  std::vector<char> mBuffer;
   std::int64_t mRead = 0;
 };
 
 // Reads a gzip-compressed file (several members one after the other, as `cat a.gz b.gz` makes,
 // read as one) through zlib.
-class GzipBuffer : public SourceBuffer {
+class GzipBuffer : public ChunkBuffer {
  public:
-  explicit GzipBuffer(gzFile file) : mFile(file), mBuffer(kBufferBytes) {}
+  explicit GzipBuffer(gzFile file) : mFile(file) {}
   ~GzipBuffer() override { gzclose(mFile); }
   std::int64_t FileBytesRead() const override { return gzoffset(mFile); }
 
  protected:
-  int_type underflow() override {
-    const std::streamsize n = Read(mBuffer.data(), static_cast<std::streamsize>(mBuffer.size()));
-    if (n <= 0) return traits_type::eof();
-    setg(mBuffer.data(), mBuffer.data(), mBuffer.data() + n);
-    return traits_type::to_int_type(mBuffer[0]);
-  }
-  std::streamsize xsgetn(char* out, std::streamsize count) override {
-    std::streamsize done = 0;
-    const std::streamsize buffered = std::min<std::streamsize>(egptr() - gptr(), count);
-    if (buffered > 0) {
-      std::memcpy(out, gptr(), static_cast<std::size_t>(buffered));
-      gbump(static_cast<int>(buffered));
-      done = buffered;
-    }
-    while (done < count) {
-      const std::streamsize n = Read(out + done, count - done);
-      if (n <= 0) break;
-      done += n;
-    }
-    return done;
-  }
-
- private:
-  std::streamsize Read(char* out, std::streamsize count) {
+  std::streamsize Read(char* out, std::streamsize count) override {
     if (!mFailure.empty()) return -1;
     const unsigned ask = static_cast<unsigned>(std::min<std::streamsize>(count, 1 << 30));
     const int n = gzread(mFile, out, ask);
@@ -116,8 +106,8 @@ class GzipBuffer : public SourceBuffer {
     return n;
   }
 
+ private:
   gzFile mFile;
-  std::vector<char> mBuffer;
 };
 
 // Text held in memory, shared with its source.
