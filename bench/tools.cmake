@@ -8,4 +8,5 @@ target_link_libraries(cli_make_csv PRIVATE ruleweave_warnings)
 
 ruleweave_add_benchmark(cli_bench cli_bench.cc ${RULEWEAVE_CLI_SOURCES})
 target_include_directories(cli_bench PRIVATE ${RULEWEAVE_CLI_DIR})
-target_link_libraries(cli_bench PRIVATE ZLIB::ZLIB)
+find_package(Threads REQUIRED)
+target_link_libraries(cli_bench PRIVATE ZLIB::ZLIB Threads::Threads)

@@ -114,6 +114,9 @@ ColumnOptions Options(std::uint8_t control, const std::vector<std::string>& head
   if ((control & 0x80) && n >= 4) options.nominal.push_back(header[2]);
   if ((control & 0x10) && n >= 5) options.ignore.push_back(header[3]);
   options.missing.Add("NA");
+  // Small blocks, on one or two threads, reach the merging of blocks in every pass.
+  options.readThreads = 1 + ((control >> 1) & 1);
+  options.blockRows = 1 + control % 3;
   return options;
 }
 

@@ -75,6 +75,25 @@ TEST_F(DataSetTest, MakesOneColumnPerVariableByMeasureLevel) {
   EXPECT_TRUE(large.IsUsingLargeCategory());
 }
 
+// A size hint is only a hint: too small or too large, every record still loads.
+TEST_F(DataSetTest, ExpectedRecordsIsOnlyAHint) {
+  struct Hinted : VectorRecords {
+    Hinted(std::vector<std::vector<double>> rows, long long hint)
+        : VectorRecords(std::move(rows)), mHint(hint) {}
+    long long ExpectedRecords() override { return mHint; }
+    long long mHint;
+  };
+  for (const long long hint : {1LL, 7LL, 1000LL}) {
+    DLDataSet data(vars, false);
+    Hinted first(MakeRows(7), hint);
+    Hinted second(MakeRows(3), hint);
+    ASSERT_TRUE(data.InputData(first, settings).IsOK()) << hint;
+    ASSERT_TRUE(data.InputData(second, settings).IsOK()) << hint;
+    EXPECT_EQ(ColumnLengths(data), (std::vector<int>{10, 10, 10, 10})) << hint;
+    EXPECT_EQ(DLDataSetTestAccess::Attribute(data, 1)->GetValue(8), 0.5) << hint;
+  }
+}
+
 TEST_F(DataSetTest, EmptySourceGives110011WithoutFetching) {
   DLDataSet data(vars, false);
   VectorRecords none = Rows({});

@@ -129,6 +129,93 @@ TEST(LoadData, MissingCategoriesGetTheMissingCodeAndManyCategoriesFit) {
   EXPECT_EQ(table.vars->GetVarAt(0)->GetVarRole(), IDLVar::kPredictor);
 }
 
+// Rows that reach every path of the passes: quoted fields (one with a line break), blank and
+// CRLF lines, missing tokens, categories first met late, a column that turns to text late, and
+// an identifier-like column that repeats a value only after the cap.
+std::string MixedCsv() {
+  std::string text = "id,x,k,s,late,y\r\n";
+  for (int i = 0; i < 240; ++i) {
+    const std::string s = i % 7 == 0 ? "\"q,\"\"" + std::to_string(i % 3) + "\"" : "t" + std::to_string(i % 5);
+    const std::string late = i == 200 ? "word" : std::to_string(i % 9) + ".5";
+    text += "u" + std::to_string(i < 230 ? i : 3) + "," + (i % 11 ? std::to_string(i * 0.25) : "?") +
+            "," + std::to_string(i < 150 ? i % 4 : i % 13) + "," + s + "," + late + "," +
+            (i % 3 ? "no" : "yes") + (i % 2 ? "\n" : "\r\n");
+    if (i == 60) text += "\n";
+    if (i == 90) text += "u,1,2,\"two\nlines\",1.5,no\n";
+  }
+  return text;
+}
+
+// Everything the passes produce, as text, for one way of sharing the rows among threads.
+std::string PassesAsText(const std::string& text, int threads, int blockRows) {
+  ColumnOptions options;
+  options.target = "y";
+  options.nominal = {"k"};
+  options.readThreads = threads;
+  options.blockRows = blockRows;
+  const DataSource source = DataSource::Text("t.csv", text);
+  LoadedTable table;
+  std::ostringstream out;
+  {
+    std::unique_ptr<std::istream> in = source.Open();
+    CsvReader reader(*in, "t.csv");
+    reader.ReadHeader();
+    table.header = reader.Header();
+    const auto profiles = ProfileColumns(reader, options, 6, nullptr);
+    for (const ColumnProfile& p : profiles) {
+      out << p.name << ' ' << p.missing << ' ' << p.present << ' ' << p.allNumeric
+          << p.allIntegral << p.capped << p.allDistinct << ' ' << p.min << ' ' << p.max << ' '
+          << p.firstNonNumericLine << p.firstNonNumericText;
+      for (std::size_t i = 0; i < p.texts.size(); ++i) {
+        out << ' ' << p.texts[i] << ':' << p.counts[i] << '@' << p.firstLines[i];
+      }
+      out << '\n';
+    }
+    table.plan = PlanTable(profiles, options, "t.csv");
+  }
+  table.vars = BuildVarList(table.plan);
+  InterruptCancel cancel;
+  ConsoleProgress progress(std::cerr, false);
+  int draws = 0;
+  LoadFilter filter;
+  filter.rowCases = true;
+  filter.take = [&draws](int) { return ++draws % 4 != 0; };  // a draw that depends on order
+  LoadData(source, options, table, progress, cancel, filter);
+  table.data->Display(out);
+  for (const int c : table.caseOfRow) out << c << ' ';
+  return out.str();
+}
+
+TEST(Passes, GiveTheSameResultsForEveryThreadCountAndBlockSize) {
+  const std::string text = MixedCsv();
+  const std::string expected = PassesAsText(text, 1, 4096);
+  for (const auto& [threads, rows] : {std::pair{1, 1}, {2, 1}, {3, 2}, {2, 7}, {4, 64}}) {
+    EXPECT_EQ(PassesAsText(text, threads, rows), expected) << threads << " threads, " << rows;
+  }
+}
+
+TEST(Passes, ReportTheFirstErrorOfTheFileWhateverTheThreads) {
+  // Line 5 holds a field over the limit, line 7 a ragged row, line 9 a non-number: the first
+  // one wins, the same for every way of sharing the rows.
+  const std::string text = "a,b\n1,2\n3,4\n5,6\n7,xxxxxxxxxx\n9,1\n11\n13,1\n";
+  for (const auto& [threads, rows] : {std::pair{1, 4096}, {2, 1}, {3, 2}}) {
+    ColumnOptions options;
+    options.readThreads = threads;
+    options.blockRows = rows;
+    options.maxFieldBytes = 8;
+    std::istringstream in(text);
+    CsvReader reader(in, "t.csv", ReadFormat(options));
+    reader.ReadHeader();
+    try {
+      ProfileColumns(reader, options, 1024, nullptr);
+      ADD_FAILURE() << "no error";
+    } catch (const InputError& error) {
+      EXPECT_STREQ(error.what(), "t.csv:5:3: a field longer than 8 bytes (the limit; "
+                                 "--max-field-bytes N raises it)");
+    }
+  }
+}
+
 TEST(DemoData, IsDeterministicAndHoldsItsPlantedSegments) {
   const std::string text = GenerateDemoCsv(4000);
   EXPECT_EQ(text, GenerateDemoCsv(4000));

@@ -15,6 +15,7 @@
 #include "csv_reader.h"
 #include "defaults.h"
 #include "pmml_fields.h"
+#include "row_blocks.h"
 
 namespace ruleweave_cli {
 
@@ -45,6 +46,10 @@ struct ColumnOptions {
   // numeric categories (a grade, a count of children): rules then name its values instead of
   // cutting between them, and equal-frequency binning never meets a column it cannot split.
   int fewValues = kDefaults.bins;
+  // Threads that interpret the rows while a file is read (0: one per core; 1: the calling thread
+  // alone) and rows given to a thread at a time. Neither changes any result.
+  int readThreads = 0;
+  int blockRows = 4096;
 };
 
 // Statistics of one column gathered in one pass over the file.
@@ -64,9 +69,7 @@ struct ColumnProfile {
   std::vector<std::int64_t> counts;
   std::vector<std::int64_t> firstLines;
   std::unordered_map<std::string, std::size_t> index;
-  // Entry of each small canonical integer text, -1 if none: a shortcut past `index`, only as
-  // long as the values the column holds call for (so wide files of small codes stay small).
-  std::vector<int> smallIntEntry;
+  // The cap was reached: more distinct values followed the kept ones. Counts stop there too.
   bool capped = false;
   bool allDistinct = true;  // no value repeated among those kept
 };
@@ -116,8 +119,12 @@ struct TablePlan {
 };
 
 // Progress and cancellation during a pass: called every few thousand rows with the rows read
-// so far; returning false cancels the pass (Cancelled is thrown).
-using RowPoll = std::function<bool(std::int64_t rows)>;
+// so far and the fraction of the file they make (-1: unknown); returning false cancels the pass
+// (Cancelled is thrown).
+using RowPoll = std::function<bool(std::int64_t rows, double fraction)>;
+
+// How the passes over a file with these options share the work among threads.
+RowPipelineShape ReadShape(const ColumnOptions& options);
 
 // First pass: reads every row of `reader` (header already read) and profiles each column.
 // Distinct values are kept in full for the columns listed as nominal, ordinal or target and for

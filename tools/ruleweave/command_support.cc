@@ -163,10 +163,11 @@ std::vector<ColumnProfile> ProfileFile(CsvReader& reader, const ColumnOptions& c
                                        QXQueryCancel& cancel) {
   const std::string stage = "reading " + reader.FileName();
   progress.SetStage(stage);
-  auto profiles = ProfileColumns(reader, columns, distinctCap, [&](std::int64_t rows) {
-    progress.Rows(stage, rows, reader.Fraction());
-    return !cancel.IsCancelled();
-  });
+  auto profiles =
+      ProfileColumns(reader, columns, distinctCap, [&](std::int64_t rows, double fraction) {
+        progress.Rows(stage, rows, fraction);
+        return !cancel.IsCancelled();
+      });
   progress.Done();
   // Plans made from no rows say little (every column unused, no response value): say why.
   if (reader.RowsRead() == 0) {

@@ -17,6 +17,16 @@ namespace {
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
+std::string FieldTooLong(std::size_t maxFieldBytes) {
+  return "a field longer than " + std::to_string(maxFieldBytes) +
+         " bytes (the limit; --max-field-bytes N raises it)";
+}
+
+std::string Ragged(std::size_t expected, std::size_t found) {
+  return "ragged row: expected " + std::to_string(expected) + " fields as in the header, found " +
+         std::to_string(found);
+}
+
 // How the delimiter is written on the command line.
 std::string DelimiterOption(char delimiter) {
   if (delimiter == '\t') return "--delimiter tab";
@@ -68,9 +78,7 @@ void CsvReader::ThrowBadText() const {
 
 void CsvReader::CheckFieldLength(std::size_t length, std::int64_t line, std::int64_t column) const {
   if (length > mFormat.maxFieldBytes) {
-    throw InputError(mFileName, line, column,
-                     "a field longer than " + std::to_string(mFormat.maxFieldBytes) +
-                         " bytes (the limit; --max-field-bytes N raises it)");
+    throw InputError(mFileName, line, column, FieldTooLong(mFormat.maxFieldBytes));
   }
 }
 
@@ -146,35 +154,56 @@ int CsvReader::Get() {
   return static_cast<unsigned char>(mBuffer[mPos++]);
 }
 
-// A record that lies whole in the buffer on one line and holds no quote: its fields are views
-// into the buffer, split at the delimiters, with nothing copied. False: take the general path.
-bool CsvReader::ParseSimpleLine() {
+// A record that lies whole in the buffer on one line and holds no quote: taken as its text
+// (without the line end), with nothing copied. False: take the general path.
+bool CsvReader::TakeSimpleLine(std::string_view& line) {
   const char* begin = mBuffer.data() + mPos;
   const std::size_t available = mLen - mPos;
   const char* newline = static_cast<const char*>(std::memchr(begin, '\n', available));
   if (newline == nullptr) return false;
   const std::size_t length = static_cast<std::size_t>(newline - begin);
   if (std::memchr(begin, '"', length) != nullptr) return false;
-  std::string_view line(begin, length);
+  line = std::string_view(begin, length);
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  mFields.clear();
-  mFieldColumns.clear();
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = line.find(mDelimiter, start);
-    mFieldColumns.push_back(static_cast<std::int64_t>(start) + 1);
-    const std::string_view field =
-        line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-    CheckFieldLength(field.size(), mLine, static_cast<std::int64_t>(start) + 1);
-    mFields.push_back(field);
-    if (end == std::string_view::npos) break;
-    start = end + 1;
-  }
   mRowLine = mLine;
   ++mLine;
   mPos += length + 1;
   mBytesConsumed += static_cast<std::int64_t>(length) + 1;
   mLineStart = mBytesConsumed;
+  return true;
+}
+
+void SplitLine(std::string_view line, const LineSplit& split, std::int64_t lineNumber,
+               std::vector<std::string_view>& fields, std::vector<std::int64_t>* columns) {
+  fields.clear();
+  if (columns != nullptr) columns->clear();
+  // A byte loop: fields are short, and a library search per field costs more than it saves.
+  const char* const first = line.data();
+  const char* const end = first + line.size();
+  const char delimiter = split.delimiter;
+  const char* start = first;
+  for (const char* p = first;; ++p) {
+    if (p != end && *p != delimiter) continue;
+    const auto size = static_cast<std::size_t>(p - start);
+    if (columns != nullptr) columns->push_back(start - first + 1);
+    if (size > split.maxFieldBytes) {
+      throw InputError(*split.fileName, lineNumber, start - first + 1,
+                       FieldTooLong(split.maxFieldBytes));
+    }
+    fields.emplace_back(start, size);
+    if (p == end) break;
+    start = p + 1;
+  }
+  if (split.columns > 0 && fields.size() != split.columns) {
+    throw InputError(*split.fileName, lineNumber, 0, Ragged(split.columns, fields.size()));
+  }
+}
+
+bool CsvReader::ParseSimpleLine() {
+  std::string_view line;
+  if (!TakeSimpleLine(line)) return false;
+  SplitLine(line, LineSplit{mDelimiter, mFormat.maxFieldBytes, 0, &mFileName}, mRowLine, mFields,
+            &mFieldColumns);
   return true;
 }
 
@@ -343,12 +372,30 @@ bool CsvReader::NextRow() {
     break;
   }
   if (mFields.size() != mHeader.size()) {
-    throw InputError(mFileName, mRowLine, 0,
-                     "ragged row: expected " + std::to_string(mHeader.size()) +
-                         " fields as in the header, found " + std::to_string(mFields.size()));
+    throw InputError(mFileName, mRowLine, 0, Ragged(mHeader.size(), mFields.size()));
   }
   ++mRowsRead;
   return true;
+}
+
+CsvReader::RowForm CsvReader::NextRowOrLine(std::string_view& line) {
+  for (;;) {
+    if (Peek() < 0) return RowForm::kEnd;
+    if (TakeSimpleLine(line)) {
+      // A line without any character is blank, as in NextRow.
+      if (line.empty() && mHeader.size() > 1) continue;
+      ++mRowsRead;
+      return RowForm::kLine;
+    }
+    if (!ParseRecord()) return RowForm::kEnd;
+    if (mFields.size() == 1 && mFields[0].empty() && mHeader.size() > 1) continue;
+    break;
+  }
+  if (mFields.size() != mHeader.size()) {
+    throw InputError(mFileName, mRowLine, 0, Ragged(mHeader.size(), mFields.size()));
+  }
+  ++mRowsRead;
+  return RowForm::kFields;
 }
 
 }  // namespace ruleweave_cli

@@ -49,6 +49,15 @@ struct CsvFormat {
   std::size_t bufferBytes = std::size_t{1} << 20;
 };
 
+// How a line of a file splits into fields: the delimiter, the longest field, the number of
+// fields a row must have (0: any) and the file's name for messages.
+struct LineSplit {
+  char delimiter = ',';
+  std::size_t maxFieldBytes = kDefaultMaxFieldBytes;
+  std::size_t columns = 0;
+  const std::string* fileName = nullptr;
+};
+
 // Reads delimited text row by row: fields may be double-quoted ("" stands for a quote) and may
 // then hold delimiters and line breaks; rows end with LF or CRLF; a UTF-8 byte-order mark at the
 // start is skipped; a line with no characters at all is skipped unless the file has one column.
@@ -73,10 +82,21 @@ class CsvReader {
   bool NextRow();
   const std::vector<std::string_view>& Fields() const { return mFields; }
 
+  // NextRow that leaves the splitting of most rows to the caller (another thread, say): a row
+  // that lies on one line with no quote comes back as its text (kLine: `line`, without the line
+  // end, valid until the next call) to be split with SplitLine, which makes the checks NextRow
+  // would; any other row is read into Fields() (kFields). kEnd at the end of the input.
+  enum class RowForm { kEnd, kLine, kFields };
+  RowForm NextRowOrLine(std::string_view& line);
+
   // Physical line (from 1) on which the current row starts; rows read so far (header excluded).
   std::int64_t RowLine() const { return mRowLine; }
   std::int64_t RowsRead() const { return mRowsRead; }
   const std::string& FileName() const { return mFileName; }
+  // How SplitLine must split this file's lines (valid while the reader is).
+  LineSplit Split() const {
+    return LineSplit{mDelimiter, mFormat.maxFieldBytes, mHeader.size(), &mFileName};
+  }
   // Bytes consumed so far, for progress.
   std::int64_t BytesRead() const { return mBytesConsumed; }
   // The fraction of the file read so far, when the stream is an InputStream that knows the
@@ -86,6 +106,7 @@ class CsvReader {
  private:
   // Parses one physical record into mFields; false at end of input.
   bool ParseRecord();
+  bool TakeSimpleLine(std::string_view& line);
   bool ParseSimpleLine();
   bool Fill();
   int Peek();
@@ -119,6 +140,12 @@ class CsvReader {
   std::vector<std::string_view> mFields;
   std::vector<std::string> mHeader;
 };
+
+// Splits a line with no quote (`lineNumber` in the file) at the delimiter into `fields`, and
+// into `columns` (if not null) the column where each field starts. Throws InputError for a field
+// longer than the limit or a row with another number of fields.
+void SplitLine(std::string_view line, const LineSplit& split, std::int64_t lineNumber,
+               std::vector<std::string_view>& fields, std::vector<std::int64_t>* columns = nullptr);
 
 // Parses a whole field as a finite number (surrounding blanks and a leading '+' allowed; no
 // infinities, NaN or hexadecimal). Locale-independent.

@@ -58,7 +58,7 @@ std::string SearchOptionsHelp() {
       "  --no-reuse           a rule tests each column at most once\n"
       "  --all-levels         report the lists of every step, not only the final ones\n"
       "  --down               look for low rates instead of high ones\n"
-      "  --threads N          threads of the search, the same models for every N\n"
+      "  --threads N          threads of reading and searching, the same models for every N\n"
       "                       (default %d: one per core)\n"
       "\n"
       "Checking and choosing models:\n"

@@ -173,6 +173,8 @@ int SearchData(const DataSource& source, const ColumnOptions& given, SearchOptio
   const ModelFiles modelFiles = OpenModelFiles(files, output);
   ColumnOptions columns = given;
   columns.fewValues = search.params.GetNumOfBins();
+  // Reading takes as many threads as the search (0: one per core).
+  columns.readThreads = search.params.GetNumThreads();
   ConsoleProgress progress(io.err, ShowProgress(output, io), io.errIsTerminal);
   const auto start = std::chrono::steady_clock::now();
   SearchTimings timings;

@@ -5,6 +5,7 @@ set(RULEWEAVE_CLI_SOURCES
   ${RULEWEAVE_CLI_DIR}/text_encoding.cc
   ${RULEWEAVE_CLI_DIR}/data_source.cc
   ${RULEWEAVE_CLI_DIR}/csv_reader.cc
+  ${RULEWEAVE_CLI_DIR}/row_blocks.cc
   ${RULEWEAVE_CLI_DIR}/field_text.cc
   ${RULEWEAVE_CLI_DIR}/column_profile.cc
   ${RULEWEAVE_CLI_DIR}/column_plan.cc

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <ostream>
 
 namespace ruleweave_cli {
@@ -72,22 +73,19 @@ std::unique_ptr<DLVarList> BuildVarList(const TablePlan& plan) {
   return vars;
 }
 
-RowCoder::RowCoder(const TablePlan& plan, DLVarList& vars, const ColumnOptions& options)
-    : mPlan(plan), mVars(vars), mSmallCodes(plan.columns.size()), mTextCodes(plan.columns.size()) {
+RowCoder::RowCoder(const TablePlan& plan, DLVarList& vars, const ColumnOptions& options,
+                   std::string fileName)
+    : mPlan(plan),
+      mVars(vars),
+      mFileName(std::move(fileName)),
+      mSmallCodes(plan.columns.size()),
+      mNumberCodes(plan.columns.size()),
+      mTextCodes(plan.columns.size()),
+      mLateCodes(plan.columns.size()) {
   for (std::size_t i = 0; i < plan.columns.size(); ++i) {
     mMissing.push_back(options.missing.ForColumn(plan.columns[i].name));
-    const ColumnPlan& column = plan.columns[i];
-    if (column.kind == ColumnKind::kNominalNumeric || column.kind == ColumnKind::kOrdinalNumeric) {
-      // As large as the column's largest small whole category needs, within a few times its
-      // number of categories: memory follows what the column holds.
-      const double bound = std::min<double>(kSmallIntLimit, 64 + 2.0 * column.numCategories);
-      double largest = -1;
-      for (const double v : column.numericCategories) {
-        if (v >= 0 && v < bound && v == std::floor(v)) largest = std::max(largest, v);
-      }
-      mSmallCodes[i].assign(static_cast<std::size_t>(largest + 1), -1);
-    }
   }
+  Prepare();
 }
 
 namespace {
@@ -108,11 +106,15 @@ int EncodeText(IDLVar& var, std::string_view value) {
   return static_cast<DLCatStrNominalEncoder*>(encoder)->Encode(std::string(value));
 }
 
-InputError Changed(const CsvReader& reader, const std::string& column, std::string_view field) {
-  return InputError(reader.FileName(), reader.RowLine(), 0,
+InputError Changed(const std::string& file, std::int64_t line, const std::string& column,
+                   std::string_view field) {
+  return InputError(file, line, 0,
                     "column " + Quoted(column) + " holds the value " + Quoted(std::string(field)) +
                         ", which is not a number (did the file change while it was read?)");
 }
+
+// Stands for a value CodeKnown leaves to CodeRest: no code or number the loader writes is NaN.
+constexpr double kUncoded = std::numeric_limits<double>::quiet_NaN();
 
 }  // namespace
 
@@ -168,22 +170,55 @@ std::string WeightNote(const LeftOutRows& left) {
   return note;
 }
 
-WeightVerdict RowCoder::Weight(const CsvReader& reader, double& weight) const {
+// The tables of the categories the plan knows, coded by their variables once.
+void RowCoder::Prepare() {
+  for (std::size_t i = 0; i < mPlan.columns.size(); ++i) {
+    const ColumnPlan& column = mPlan.columns[i];
+    if (column.kind == ColumnKind::kIgnored || column.absent) continue;
+    IDLVar& var = *mVars.GetVarAt(static_cast<int>(i));
+    if (column.kind == ColumnKind::kNominalNumeric || column.kind == ColumnKind::kOrdinalNumeric) {
+      // As large as the column's largest small whole category needs, within a few times its
+      // number of categories: memory follows what the column holds.
+      const double bound = std::min<double>(kSmallIntLimit, 64 + 2.0 * column.numCategories);
+      std::vector<int>& small = mSmallCodes[i];
+      for (const double v : column.numericCategories) {
+        const int code = EncodeNumber(var, v);
+        mNumberCodes[i].emplace(v, code);
+        if (v >= 0 && v < bound && v == std::floor(v)) {
+          const auto slot = static_cast<std::size_t>(v);
+          if (slot >= small.size()) small.resize(slot + 1, -1);
+          small[slot] = code;
+        }
+      }
+    } else if (IsCategorical(column.kind) && column.categoriesKnown) {
+      for (const std::string& text : column.stringCategories) {
+        mTextCodes[i].Add(text, EncodeText(var, text));
+      }
+    }
+  }
+}
+
+int RowCoder::KnownNumber(std::size_t column, double value) const {
+  const auto it = mNumberCodes[column].find(value);
+  return it == mNumberCodes[column].end() ? -1 : it->second;
+}
+
+WeightVerdict RowCoder::Weight(const std::string_view* fields, double& weight) const {
   weight = 1;
   if (mPlan.weightIndex < 0) return WeightVerdict::kUsable;
-  return JudgeWeight(reader.Fields()[static_cast<std::size_t>(mPlan.weightIndex)],
+  return JudgeWeight(fields[mPlan.weightIndex],
                      mMissing[static_cast<std::size_t>(mPlan.weightIndex)],
                      *mVars.GetVarAt(mPlan.weightIndex), weight);
 }
 
-void RowCoder::Code(const CsvReader& reader, QXCommon::Record& record) {
-  const auto& fields = reader.Fields();
+bool RowCoder::CodeKnown(const std::string_view* fields, std::int64_t line, double* values) const {
   const std::size_t n = mPlan.columns.size();
+  bool complete = true;
   for (std::size_t i = 0; i < n; ++i) {
     const ColumnPlan& column = mPlan.columns[i];
-    const int at = static_cast<int>(i);
+    double& value = values[i];
     if (column.kind == ColumnKind::kIgnored || column.absent) {
-      record[at] = -1;
+      value = -1;
       continue;
     }
     const std::string_view field = fields[i];
@@ -192,78 +227,141 @@ void RowCoder::Code(const CsvReader& reader, QXCommon::Record& record) {
     switch (column.kind) {
       case ColumnKind::kContinuous:
         if (missing) {
-          record[at] = QXMV::Missing();
+          value = QXMV::Missing();
         } else if (ParseNumber(field, number)) {
-          record[at] = number;
+          value = number;
         } else {
-          throw Changed(reader, column.name, field);
+          throw Changed(mFileName, line, column.name, field);
         }
         break;
       case ColumnKind::kWeight:
         if (missing) {
-          record[at] = QXMV::Missing();
+          value = QXMV::Missing();
         } else if (ParseNumber(field, number)) {
-          const IDLVar* var = mVars.GetVarAt(at);
-          record[at] = static_cast<const DLRoundEncoder*>(var->GetEncoder())->Encode(number);
+          const IDLVar* var = mVars.GetVarAt(static_cast<int>(i));
+          value = static_cast<const DLRoundEncoder*>(var->GetEncoder())->Encode(number);
         } else {
-          throw Changed(reader, column.name, field);
+          throw Changed(mFileName, line, column.name, field);
         }
         break;
       case ColumnKind::kNominalNumeric:
       case ColumnKind::kOrdinalNumeric:
         if (missing) {
-          record[at] = -1;
+          value = -1;
         } else if (int small = 0; SmallCanonicalInt(field, small) &&
-                                  static_cast<std::size_t>(small) < mSmallCodes[i].size()) {
-          int& code = mSmallCodes[i][static_cast<std::size_t>(small)];
-          if (code < 0) code = EncodeNumber(*mVars.GetVarAt(at), small);
-          record[at] = code;
-        } else if (const int* code = mTextCodes[i].Find(field)) {
-          record[at] = *code;
+                                  static_cast<std::size_t>(small) < mSmallCodes[i].size() &&
+                                  mSmallCodes[i][static_cast<std::size_t>(small)] >= 0) {
+          value = mSmallCodes[i][static_cast<std::size_t>(small)];
         } else if (ParseNumber(field, number)) {
-          const int encoded = EncodeNumber(*mVars.GetVarAt(at), number);
-          mTextCodes[i].Add(field, encoded);
-          record[at] = encoded;
+          const int code = KnownNumber(i, number);
+          value = code >= 0 ? code : kUncoded;
         } else {
-          throw Changed(reader, column.name, field);
+          throw Changed(mFileName, line, column.name, field);
         }
         break;
       case ColumnKind::kNominalString:
       case ColumnKind::kOrdinalString:
         if (missing) {
-          record[at] = -1;
+          value = -1;
         } else if (const int* code = mTextCodes[i].Find(field)) {
-          record[at] = *code;
+          value = *code;
         } else {
-          const int encoded = EncodeText(*mVars.GetVarAt(at), field);
-          mTextCodes[i].Add(field, encoded);
-          record[at] = encoded;
+          value = kUncoded;
         }
         break;
       case ColumnKind::kIgnored:
         break;
     }
+    complete = complete && !std::isnan(value);
+  }
+  return complete;
+}
+
+void RowCoder::CodeRest(const std::string_view* fields, std::int64_t /*line*/, double* values) {
+  const std::size_t n = mPlan.columns.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (!std::isnan(values[i])) continue;
+    const std::string_view field = fields[i];
+    if (const int* code = mLateCodes[i].Find(field)) {
+      values[i] = *code;
+      continue;
+    }
+    IDLVar& var = *mVars.GetVarAt(static_cast<int>(i));
+    const ColumnKind kind = mPlan.columns[i].kind;
+    int code = -1;
+    if (kind == ColumnKind::kNominalNumeric || kind == ColumnKind::kOrdinalNumeric) {
+      double number = 0;
+      ParseNumber(field, number);  // CodeKnown read it as a number
+      code = EncodeNumber(var, number);
+    } else {
+      code = EncodeText(var, field);
+    }
+    mLateCodes[i].Add(field, code);
+    values[i] = code;
   }
 }
 
-CsvRecordSource::CsvRecordSource(CsvReader& reader, RowCoder& coder, int numVars,
-                                 QXQueryCancel& cancel, const LoadFilter& filter)
-    : mReader(reader), mCoder(coder), mCancel(cancel), mFilter(filter), mRecord(numVars) {}
+class CsvRecordSource::CodedBlock : public RowBlock {
+ public:
+  std::vector<double> values;  // per row, a value per variable
+  std::vector<char> complete;  // per row: CodeKnown coded every value
+  std::vector<WeightVerdict> verdicts;
+  std::vector<double> weights;
+};
 
-bool CsvRecordSource::Take() {
-  mCoder.Code(mReader, mRecord);
+CsvRecordSource::CsvRecordSource(CsvReader& reader, RowCoder& coder, int numVars,
+                                 QXQueryCancel& cancel, const LoadFilter& filter,
+                                 RowPipelineShape shape, std::int64_t expectedRows)
+    : mCoder(coder),
+      mCancel(cancel),
+      mFilter(filter),
+      mNumVars(static_cast<std::size_t>(numVars)),
+      mRecord(numVars),
+      mExpectedRows(expectedRows > 0 ? expectedRows : -1) {
+  const RowCoder* coding = &coder;
+  const std::size_t width = mNumVars;
+  auto work = [coding, width](RowBlock& rows) {
+    auto& block = static_cast<CodedBlock&>(rows);
+    const auto n = static_cast<std::size_t>(block.Rows());
+    block.values.resize(n * width);
+    block.complete.resize(n);
+    block.verdicts.resize(n);
+    block.weights.resize(n);
+    for (int r = 0; r < block.goodRows; ++r) {
+      const auto at = static_cast<std::size_t>(r);
+      try {
+        block.complete[at] =
+            coding->CodeKnown(block.Fields(r), block.Line(r), &block.values[at * width]);
+      } catch (...) {
+        block.goodRows = r;
+        throw;
+      }
+      block.verdicts[at] = coding->Weight(block.Fields(r), block.weights[at]);
+    }
+  };
+  mPipeline = std::make_unique<RowPipeline>(reader, shape, work,
+                                            [] { return std::make_unique<CodedBlock>(); });
+}
+
+CsvRecordSource::~CsvRecordSource() = default;
+
+bool CsvRecordSource::Take(int row) {
+  CodedBlock& block = *mBlock;
+  const auto at = static_cast<std::size_t>(row);
+  double* values = &block.values[at * mNumVars];
+  if (!block.complete[at]) mCoder.CodeRest(block.Fields(row), block.Line(row), values);
   const int target = mCoder.Plan().targetIndex;
-  const int targetCode = target < 0 ? -1 : static_cast<int>(mRecord[target]);
+  const int targetCode = target < 0 ? -1 : static_cast<int>(values[target]);
   if (target >= 0 && mFilter.dropMissingTarget && targetCode < 0) {
     ++mLeftOut.targetMissing;
     return false;
   }
   if (mFilter.take && target >= 0 && targetCode >= 0 && !mFilter.take(targetCode)) return false;
-  double weight = 1;
-  const WeightVerdict verdict = mCoder.Weight(mReader, weight);
+  const WeightVerdict verdict = block.verdicts[at];
   mLeftOut.Count(verdict);
   if (verdict != WeightVerdict::kUsable) return false;
-  mWeightedCases += weight;
+  mWeightedCases += block.weights[at];
+  std::copy(values, values + mNumVars, mRecord.GetAll());
   return true;
 }
 
@@ -273,11 +371,21 @@ bool CsvRecordSource::HasNext() {
     mHave = false;
     if (mError || mCancel.IsCancelled()) return false;
     try {
-      while ((mHave = mReader.NextRow())) {
-        const bool taken = Take();
+      for (;;) {
+        if (mBlock == nullptr || mRow == mBlock->goodRows) {
+          if (mBlock != nullptr && mBlock->workError) std::rethrow_exception(mBlock->workError);
+          if (mBlock != nullptr && mBlock->readError) std::rethrow_exception(mBlock->readError);
+          mBlock = static_cast<CodedBlock*>(mPipeline->Next());
+          mRow = 0;
+          if (mBlock == nullptr) break;
+          mFraction = mBlock->Fraction();
+          continue;
+        }
+        const bool taken = Take(mRow++);
         if (mFilter.rowCases) mCaseOfRow.push_back(taken ? mCases : -1);
         if (taken) {
           ++mCases;
+          mHave = true;
           break;
         }
       }
@@ -309,8 +417,9 @@ void LoadData(const DataSource& source, const ColumnOptions& options, LoadedTabl
   if (reader.Header() != table.header) {
     throw InputError(source.Name(), 1, 0, "the header changed while the file was read");
   }
-  RowCoder coder(table.plan, varList, options);
-  CsvRecordSource records(reader, coder, varList.Size(), cancel, filter);
+  RowCoder coder(table.plan, varList, options, source.Name());
+  CsvRecordSource records(reader, coder, varList.Size(), cancel, filter, ReadShape(options),
+                          table.plan.rows);
 
   DLSettings settings;
   settings.UseLargeCategory(table.plan.largeCategories);
@@ -320,7 +429,7 @@ void LoadData(const DataSource& source, const ColumnOptions& options, LoadedTabl
     settings.SetNumOfSkippedReports(4096);
   }
   progress.SetStage("loading");
-  progress.TrackFraction([&reader] { return reader.Fraction(); });
+  progress.TrackFraction([&records] { return records.Fraction(); });
   DLFactory factory;
   std::unique_ptr<DLDataSet> data(factory.CreateDataSet(settings, varList, records));
   const QXDecision::QXStatus status = factory.GetStatus();

@@ -22,6 +22,7 @@
 #include "column_plan.h"
 #include "csv_reader.h"
 #include "data_source.h"
+#include "row_blocks.h"
 
 namespace ruleweave_cli {
 
@@ -139,39 +140,62 @@ class TextCodes {
   std::unordered_map<std::string_view, int> mCodes;
 };
 
-// Codes one row into a record: continuous values as numbers, categories through the variable's
+// Codes rows into records: continuous values as numbers, categories through the variable's
 // encoder (new categories get the next code), the weight through its rounding encoder, missing
-// values as the system-missing value or -1. Throws InputError for a value that does not fit.
+// values as the system-missing value or -1. The codes of the categories a plan knows are looked
+// up in tables made once, which several threads may read at a time (CodeKnown); categories met
+// only while loading get their codes on one thread, in file order (CodeRest).
 class RowCoder {
  public:
-  RowCoder(const TablePlan& plan, DLVarList& vars, const ColumnOptions& options);
-  void Code(const CsvReader& reader, QXCommon::Record& record);
+  RowCoder(const TablePlan& plan, DLVarList& vars, const ColumnOptions& options,
+           std::string fileName = std::string());
+  // Codes the values of one row (`fields`, one per column, from line `line`) into `values`,
+  // leaving NaN where CodeRest must code: a category the plan does not know. Safe to call from
+  // several threads at once. Returns whether every value was coded. Throws InputError for a value
+  // that does not fit the column.
+  bool CodeKnown(const std::string_view* fields, std::int64_t line, double* values) const;
+  // Codes the values CodeKnown left; called for the rows in file order.
+  void CodeRest(const std::string_view* fields, std::int64_t line, double* values);
   // The verdict on the row's weight (kUsable when the table has no weight), and the weight the
-  // row counts with.
-  WeightVerdict Weight(const CsvReader& reader, double& weight) const;
+  // row counts with. Safe to call from several threads at once.
+  WeightVerdict Weight(const std::string_view* fields, double& weight) const;
+  WeightVerdict Weight(const CsvReader& reader, double& weight) const {
+    return Weight(reader.Fields().data(), weight);
+  }
   const TablePlan& Plan() const { return mPlan; }
 
  private:
+  void Prepare();
+  // The code of a numeric category, or -1 when the plan does not know it.
+  int KnownNumber(std::size_t column, double value) const;
+
   const TablePlan& mPlan;
   DLVarList& mVars;
+  std::string mFileName;
   std::vector<MissingTokens> mMissing;  // per column
-  // Per numeric categorical column, the code of each small canonical integer text met so far
-  // (-1: not yet asked), which spares most lookups in the encoder's dictionary.
+  // Per numeric categorical column, the code of each small canonical integer text the plan
+  // knows (-1: not known), which spares most parsing and lookups; and the codes of its numbers.
   std::vector<std::vector<int>> mSmallCodes;
-  // Per categorical column, the codes of the other texts met so far.
+  std::vector<std::unordered_map<double, int>> mNumberCodes;
+  // Per categorical column with known categories, the codes of its texts.
   std::vector<TextCodes> mTextCodes;
+  // Per categorical column, the texts coded by CodeRest (only CodeRest touches them).
+  std::vector<TextCodes> mLateCodes;
 };
 
-// The library's record source over a delimited file. An error in the file does not travel
-// through the library: it ends the records early and is kept for the caller (Error()). Rows the
-// filter or the weight rule leave out never reach the library, so every record it is given
-// becomes a case: the cases are the taken rows, in order (CaseOfRow()).
+// The library's record source over a delimited file, read through a RowPipeline: worker threads
+// code blocks of rows, and the rows are offered in file order. An error in the file does not
+// travel through the library: it ends the records early and is kept for the caller (Error()).
+// Rows the filter or the weight rule leave out never reach the library, so every record it is
+// given becomes a case: the cases are the taken rows, in order (CaseOfRow()).
 class CsvRecordSource : public QXCommon::RecordIterator {
  public:
   CsvRecordSource(CsvReader& reader, RowCoder& coder, int numVars, QXQueryCancel& cancel,
-                  const LoadFilter& filter = LoadFilter());
+                  const LoadFilter& filter, RowPipelineShape shape, std::int64_t expectedRows);
+  ~CsvRecordSource() override;
   bool HasNext() override;
   const QXCommon::Record* Next() override;
+  long long ExpectedRecords() override { return mExpectedRows; }
   const std::optional<InputError>& Error() const { return mError; }
   // Per data row, in file order: its case index, or -1 for a row left out (kept only with
   // LoadFilter::rowCases).
@@ -179,15 +203,21 @@ class CsvRecordSource : public QXCommon::RecordIterator {
   int Cases() const { return mCases; }
   const LeftOutRows& LeftOut() const { return mLeftOut; }
   double WeightedCases() const { return mWeightedCases; }
+  // The fraction of the file read by the rows offered so far (-1: unknown).
+  double Fraction() const { return mFraction; }
 
  private:
-  // Whether the row just read becomes a case.
-  bool Take();
+  class CodedBlock;
+  // Whether row `row` of the current block becomes a case (then it is in mRecord).
+  bool Take(int row);
 
-  CsvReader& mReader;
   RowCoder& mCoder;
   QXQueryCancel& mCancel;
   const LoadFilter& mFilter;
+  std::size_t mNumVars;
+  std::unique_ptr<RowPipeline> mPipeline;
+  CodedBlock* mBlock = nullptr;
+  int mRow = 0;
   QXCommon::Record mRecord;
   bool mFetched = false;
   bool mHave = false;
@@ -196,6 +226,8 @@ class CsvRecordSource : public QXCommon::RecordIterator {
   LeftOutRows mLeftOut;
   int mCases = 0;
   double mWeightedCases = 0;
+  double mFraction = -1;
+  long long mExpectedRows;
 };
 
 // A library status that ended an operation.

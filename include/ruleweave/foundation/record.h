@@ -46,6 +46,10 @@ class RecordIterator {
   virtual bool HasNext() = 0;
   // The next record; may be null (the library skips it).
   virtual const Record* Next() = 0;
+  // How many records are still to come, or -1 (the default) when the host cannot tell. Only a
+  // hint: a data set reserves room for that many cases so that a large load does not regrow its
+  // columns; any other number of records loads as usual.
+  virtual long long ExpectedRecords() { return -1; }
 };
 
 }  // namespace QXCommon
