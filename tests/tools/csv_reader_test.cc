@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cstring>
+
 #include <sstream>
 #include <string>
 #include <vector>
@@ -182,6 +185,31 @@ TEST(ParseNumber, AcceptsDecimalNumbersOnly) {
   EXPECT_EQ(v, 4);
   for (const char* bad : {"", " ", "inf", "-inf", "nan", "1e999", "0x10", "1,5", "12abc", "+"}) {
     EXPECT_FALSE(ParseNumber(bad, v)) << bad;
+  }
+}
+
+// The fast path for plain decimals must give from_chars' value to the last bit.
+TEST(ParseNumber, PlainDecimalsMatchFromChars) {
+  std::uint64_t state = 7;
+  auto next = [&state](unsigned n) {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<unsigned>((state >> 33) % n);
+  };
+  for (int i = 0; i < 20000; ++i) {
+    std::string text = next(4) == 0 ? "-" : "";
+    const unsigned whole = next(12);
+    const unsigned fraction = next(4) == 0 ? 0 : next(24);
+    for (unsigned d = 0; d < whole; ++d) text += static_cast<char>('0' + next(10));
+    if (fraction > 0 || next(8) == 0) text += '.';
+    for (unsigned d = 0; d < fraction; ++d) text += static_cast<char>('0' + next(10));
+    double expected = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), expected);
+    const bool valid = error == std::errc() && end == text.data() + text.size();
+    double value = 0;
+    ASSERT_EQ(ParseNumber(text, value), valid) << text;
+    if (valid) {
+      ASSERT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << text;
+    }
   }
 }
 

@@ -135,10 +135,12 @@ TEST(LoadData, MissingCategoriesGetTheMissingCodeAndManyCategoriesFit) {
 std::string MixedCsv() {
   std::string text = "id,x,k,s,late,y\r\n";
   for (int i = 0; i < 240; ++i) {
-    const std::string s = i % 7 == 0 ? "\"q,\"\"" + std::to_string(i % 3) + "\"" : "t" + std::to_string(i % 5);
+    const std::string s =
+        i % 7 == 0 ? "\"q,\"\"" + std::to_string(i % 3) + "\"" : "t" + std::to_string(i % 5);
     const std::string late = i == 200 ? "word" : std::to_string(i % 9) + ".5";
-    text += "u" + std::to_string(i < 230 ? i : 3) + "," + (i % 11 ? std::to_string(i * 0.25) : "?") +
-            "," + std::to_string(i < 150 ? i % 4 : i % 13) + "," + s + "," + late + "," +
+    text += "u" + std::to_string(i < 230 ? i : 3) + "," +
+            (i % 11 ? std::to_string(i * 0.25) : "?") + "," +
+            std::to_string(i < 150 ? i % 4 : i % 13) + "," + s + "," + late + "," +
             (i % 3 ? "no" : "yes") + (i % 2 ? "\n" : "\r\n");
     if (i == 60) text += "\n";
     if (i == 90) text += "u,1,2,\"two\nlines\",1.5,no\n";
@@ -163,8 +165,8 @@ std::string PassesAsText(const std::string& text, int threads, int blockRows) {
     table.header = reader.Header();
     const auto profiles = ProfileColumns(reader, options, 6, nullptr);
     for (const ColumnProfile& p : profiles) {
-      out << p.name << ' ' << p.missing << ' ' << p.present << ' ' << p.allNumeric
-          << p.allIntegral << p.capped << p.allDistinct << ' ' << p.min << ' ' << p.max << ' '
+      out << p.name << ' ' << p.missing << ' ' << p.present << ' ' << p.allNumeric << p.allIntegral
+          << p.capped << p.allDistinct << ' ' << p.min << ' ' << p.max << ' '
           << p.firstNonNumericLine << p.firstNonNumericText;
       for (std::size_t i = 0; i < p.texts.size(); ++i) {
         out << ' ' << p.texts[i] << ':' << p.counts[i] << '@' << p.firstLines[i];
@@ -210,8 +212,9 @@ TEST(Passes, ReportTheFirstErrorOfTheFileWhateverTheThreads) {
       ProfileColumns(reader, options, 1024, nullptr);
       ADD_FAILURE() << "no error";
     } catch (const InputError& error) {
-      EXPECT_STREQ(error.what(), "t.csv:5:3: a field longer than 8 bytes (the limit; "
-                                 "--max-field-bytes N raises it)");
+      EXPECT_STREQ(error.what(),
+                   "t.csv:5:3: a field longer than 8 bytes (the limit; "
+                   "--max-field-bytes N raises it)");
     }
   }
 }

@@ -33,28 +33,31 @@ constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
 // form an exact integer and the power of ten is exact, so one division yields the correctly
 // rounded value, the same as from_chars, several times faster. False: take the slow path.
 bool FastDecimal(std::string_view t, double& value) {
-  std::size_t i = 0;
-  const bool negative = t[0] == '-';
-  if (negative) i = 1;
+  const char* p = t.data();
+  const char* const end = p + t.size();
+  const bool negative = *p == '-';
+  p += negative;
+  // At most 19 digits fit the integer; the significant ones are the digits of the integer.
   std::uint64_t mantissa = 0;
-  int significant = 0;
-  int decimals = 0;
-  bool dot = false;
-  bool digit = false;
-  for (; i < t.size(); ++i) {
-    const char c = t[i];
-    if (c >= '0' && c <= '9') {
-      if (significant > 0 || c != '0') ++significant;
-      mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-      decimals += dot;
-      digit = true;
-    } else if (c == '.' && !dot) {
-      dot = true;
-    } else {
-      return false;
-    }
+  const char* const digits = p;
+  while (p != end && static_cast<unsigned>(*p - '0') <= 9) {
+    mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    ++p;
   }
-  if (!digit || significant > 15 || decimals > 22) return false;
+  std::ptrdiff_t count = p - digits;
+  std::ptrdiff_t decimals = 0;
+  if (p != end && *p == '.') {
+    const char* const fraction = ++p;
+    while (p != end && static_cast<unsigned>(*p - '0') <= 9) {
+      mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+      ++p;
+    }
+    decimals = p - fraction;
+    count += decimals;
+  }
+  if (p != end || count == 0 || count > 19 || decimals > 22 || mantissa >= 1000000000000000ULL) {
+    return false;
+  }
   value = static_cast<double>(mantissa) / kPowersOfTen[decimals];
   if (negative) value = -value;
   return true;
