@@ -51,8 +51,10 @@ test: deps
 	ctest --test-dir $(BUILD_DIR) -j $(JOBS) --output-on-failure --timeout 600
 
 # Builds the benchmarks and prints the figures the README quotes: the search (1 and 2 threads),
-# the per-category breakdown, growth with categories and columns, and the program on a 1e6-row
-# CSV. Every program in $(BUILD_DIR)-bench/bin/ can also be run alone.
+# the per-category breakdown, growth with categories and columns, and the program on 1e6-row
+# CSV files of 40 and 20 predictors. The 1e7-row figures take a 2.2 GB file and a few minutes:
+# `bash bench/cli_search.sh $(BUILD_DIR)-bench 10000000 2`. Every program in
+# $(BUILD_DIR)-bench/bin/ can also be run alone.
 bench:
 	cmake -S . -B $(BUILD_DIR)-bench -DCMAKE_BUILD_TYPE=Release -DRULEWEAVE_BUILD_BENCHMARKS=ON $(CMAKE_ARGS)
 	cmake --build $(BUILD_DIR)-bench -j $(JOBS)
@@ -61,6 +63,7 @@ bench:
 	$(BUILD_DIR)-bench/bin/scaling_bench
 	bash bench/cli_search.sh $(BUILD_DIR)-bench 1000000 1
 	bash bench/cli_search.sh $(BUILD_DIR)-bench 1000000 2
+	bash bench/cli_search.sh $(BUILD_DIR)-bench 1000000 2 20
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -32,3 +32,7 @@ ordinal=$(seq -s, -f 'o%g' 0 "$lastOrdinal")
   >"${TMPDIR:-/tmp}/ruleweave_cli_bench_result.csv" 2>"${TMPDIR:-/tmp}/ruleweave_cli_bench.err"
 grep -E '^(timings|memory):|Maximum resident|Elapsed \(wall' "${TMPDIR:-/tmp}/ruleweave_cli_bench.err"
 echo "models: $(cut -d, -f1 "${TMPDIR:-/tmp}/ruleweave_cli_bench_result.csv" | sort -u | grep -vc model)"
+# Values (rows x columns, the target included) per second of each pass over the file.
+sed -nE 's/^timings: read and plan ([0-9.]+) s.*, load ([0-9.]+) s.*/\1 \2/p' \
+  "${TMPDIR:-/tmp}/ruleweave_cli_bench.err" | awk -v values="$((rows * (predictors + 1)))" \
+  '{ printf "rate: read and plan %.0f M values/s, load %.0f M values/s\n", values / $1 / 1e6, values / $2 / 1e6 }'
