@@ -188,6 +188,38 @@ TEST(ParseNumber, AcceptsDecimalNumbersOnly) {
   }
 }
 
+// Word-at-a-time splitting against the plain definition, with bytes that differ from the
+// delimiter in one bit only (a carry between bytes would show there).
+TEST(SplitLine, MatchesAPlainSplitOnAnyBytes) {
+  const std::string file = "t.csv";
+  const char alphabet[] = {',', ';', 'a', '\x80', '\xac', '\x01', '-', '\x2d', '\xff', '\x00'};
+  std::uint64_t state = 11;
+  std::vector<std::string_view> fields;
+  std::vector<std::int64_t> columns;
+  for (int i = 0; i < 5000; ++i) {
+    std::string line;
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    const unsigned length = static_cast<unsigned>(state >> 58);  // 0 .. 63
+    for (unsigned k = 0; k < length; ++k) {
+      state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+      line += alphabet[(state >> 40) % sizeof alphabet];
+    }
+    std::vector<std::string_view> expected;
+    std::vector<std::int64_t> starts;
+    std::size_t start = 0;
+    for (std::size_t k = 0; k <= line.size(); ++k) {
+      if (k == line.size() || line[k] == ',') {
+        expected.emplace_back(line.data() + start, k - start);
+        starts.push_back(static_cast<std::int64_t>(start) + 1);
+        start = k + 1;
+      }
+    }
+    SplitLine(line, LineSplit{',', 64, 0, &file}, 1, fields, &columns);
+    ASSERT_EQ(fields, expected) << i;
+    ASSERT_EQ(columns, starts) << i;
+  }
+}
+
 // The fast path for plain decimals must give from_chars' value to the last bit.
 TEST(ParseNumber, PlainDecimalsMatchFromChars) {
   std::uint64_t state = 7;

@@ -10,66 +10,11 @@
 
 namespace ruleweave_cli {
 
-bool SmallCanonicalInt(std::string_view text, int& value) {
-  const std::size_t n = text.size();
-  if (n == 0 || n > 4 || (text[0] == '0' && n > 1)) return false;
-  int v = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    v = v * 10 + (c - '0');
-  }
-  if (v >= kSmallIntLimit) return false;
-  value = v;
-  return true;
-}
-
-namespace {
-
-constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// Plain decimals ("-12.345") with at most 15 significant digits and 22 decimals: the digits
-// form an exact integer and the power of ten is exact, so one division yields the correctly
-// rounded value, the same as from_chars, several times faster. False: take the slow path.
-bool FastDecimal(std::string_view t, double& value) {
-  const char* p = t.data();
-  const char* const end = p + t.size();
-  const bool negative = *p == '-';
-  p += negative;
-  // At most 19 digits fit the integer; the significant ones are the digits of the integer.
-  std::uint64_t mantissa = 0;
-  const char* const digits = p;
-  while (p != end && static_cast<unsigned>(*p - '0') <= 9) {
-    mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-    ++p;
-  }
-  std::ptrdiff_t count = p - digits;
-  std::ptrdiff_t decimals = 0;
-  if (p != end && *p == '.') {
-    const char* const fraction = ++p;
-    while (p != end && static_cast<unsigned>(*p - '0') <= 9) {
-      mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-      ++p;
-    }
-    decimals = p - fraction;
-    count += decimals;
-  }
-  if (p != end || count == 0 || count > 19 || decimals > 22 || mantissa >= 1000000000000000ULL) {
-    return false;
-  }
-  value = static_cast<double>(mantissa) / kPowersOfTen[decimals];
-  if (negative) value = -value;
-  return true;
-}
-
-}  // namespace
-
-bool ParseNumber(std::string_view text, double& value) {
+bool ParseNumberSlow(std::string_view text, double& value) {
   text = TrimBlanks(text);
   if (!text.empty() && text[0] == '+') text.remove_prefix(1);
   if (text.empty()) return false;
-  if (FastDecimal(text, value)) return true;
+  if (internal::FastDecimal(text, value)) return true;
   const char* first = text.data();
   const char* last = first + text.size();
   // from_chars also reads "inf", "nan" and hexadecimal digits only with the hex format; the
@@ -93,27 +38,35 @@ std::string FormatShort(double value, int digits) {
   return std::string(buf, ptr);
 }
 
-MissingTokens::MissingTokens() : mTokens{"?"} {}
+MissingTokens::MissingTokens() {
+  // A field that starts with a blank is trimmed before it is compared.
+  mMayStart.set(' ');
+  mMayStart.set('\t');
+  Add("?");
+}
 
-bool MissingTokens::IsMissing(std::string_view field) const {
-  if (field.empty()) return true;
+void MissingTokens::Add(const std::string& token) {
+  mTokens.push_back(token);
+  if (!token.empty()) mMayStart.set(static_cast<unsigned char>(token.front()));
+}
+
+bool MissingTokens::IsMissingSlow(std::string_view field) const {
   std::string_view t = field;
   if (t.front() == ' ' || t.front() == '\t' || t.back() == ' ' || t.back() == '\t') {
     t = TrimBlanks(t);
     if (t.empty()) return true;
   }
   for (const std::string& token : mTokens) {
-    // Sizes and first bytes settle nearly every comparison without a call.
-    if (t.size() == token.size() && t[0] == token[0] && t == token) return true;
+    if (t == token) return true;
   }
   return false;
 }
 
 MissingTokens MissingTokens::ForColumn(const std::string& column) const {
-  MissingTokens tokens;
-  tokens.mTokens = mTokens;
+  MissingTokens tokens = *this;
+  tokens.mColumnTokens.clear();
   for (const auto& [name, token] : mColumnTokens) {
-    if (name == column) tokens.mTokens.push_back(token);
+    if (name == column) tokens.Add(token);
   }
   return tokens;
 }
