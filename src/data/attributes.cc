@@ -1,12 +1,12 @@
 // The six attribute columns: value intake, missing tests, the filters that narrow case sets,
 // equality and the dump.
 //
-// Filters walk the case set word by word (ruleweave::detail::ForEachElement) and remove failing
-// cases one by one. Removing the current smallest element makes the set look for the new one
-// from that element's word onwards only, so clearing a leading run of failures costs no more
-// than one pass over the words it spans.
+// Filters clear the failing cases of the case set a word at a time
+// (ruleweave::detail::KeepElements); byte-coded columns first answer the test for each of the
+// 256 codes and then look the answer up per case.
 #include "data/attributes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -123,16 +123,20 @@ template <int S, int K>
 template <typename Keep>
 void DLAttribute<S, K>::Filter(DLBitSet& cases, Keep keep) const {
   const Element* data = this->mValues.data();
-  const int n = GetNumOfCases();
+  const int n = std::min(GetNumOfCases(), cases.GetCapacity());
   // Ids beyond the column read as the system-missing value, as GetValue answers them.
-  auto valueOf = [data, n](int id) {
-    return id < n ? static_cast<double>(data[id]) : kSystemMissing;
-  };
-
-  // The order does not matter to a filter, and peeling the lowest bit is the cheaper walk.
-  ruleweave::detail::ForEachElementInAnyOrder(cases, [&](int id) {
-    if (!keep(valueOf(id))) cases.RemoveElement(id);
-  });
+  const bool keepBeyond = keep(kSystemMissing);
+  if constexpr (S == 1) {
+    // Byte codes: the answer for each of the 256 codes once, then one lookup per case.
+    std::uint8_t kept[256];
+    for (int c = 0; c < 256; ++c) kept[c] = keep(static_cast<double>(c)) ? 1 : 0;
+    ruleweave::detail::KeepElements(cases, n, keepBeyond,
+                                    [data, &kept](int id) { return kept[data[id]]; });
+  } else {
+    ruleweave::detail::KeepElements(cases, n, keepBeyond, [data, &keep](int id) {
+      return keep(static_cast<double>(data[id]));
+    });
+  }
 }
 
 template <int S, int K>
