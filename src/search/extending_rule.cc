@@ -36,7 +36,10 @@ DLExtendingRule::DLExtendingRule(const DLParameters& params, const IDLDataView& 
     : mParams(&params), mView(&view), mCoverage(view, cases) {}
 
 DLExtendingRule::DLExtendingRule(const DLExtendingRule& other)
-    : mParams(other.mParams), mView(other.mView), mCoverage(other.mCoverage) {
+    : mParams(other.mParams),
+      mView(other.mView),
+      mCoverage(other.mCoverage),
+      mResponders(other.mResponders) {
   mFixed.reserve(other.mFixed.size());
   for (const auto& s : other.mFixed) mFixed.push_back(std::make_unique<DLExtendingSegment>(*s));
 }
@@ -75,6 +78,8 @@ bool DLExtendingRule::GenerateCandidates(bool& cancelled, DLWorkerPool* pool) {
   const DLWorkerPool::Poll poll = [&params] { return IsSearchCancelled(params); };
   std::vector<std::unique_ptr<DLAttributeMeasure>> measures(positions.size());
   const long long responseCode = mCoverage.GetResponseCode();
+  if (!mResponders) mResponders = mCoverage.MakeResponders(responseCode);
+  const DLResponders* responders = mResponders.get();
   // Step 1: the breakdowns, a few predictors per pass over the covered cases.
   const int groups = (count + kAttributesPerPass - 1) / kAttributesPerPass;
   const bool measured = pool->Run(
@@ -83,7 +88,7 @@ bool DLExtendingRule::GenerateCandidates(bool& cancelled, DLWorkerPool* pool) {
         const int first = g * kAttributesPerPass;
         const int last = std::min(count, first + kAttributesPerPass);
         std::vector<int> group(positions.begin() + first, positions.begin() + last);
-        auto made = mCoverage.GetAttributeMeasures(group, responseCode);
+        auto made = mCoverage.GetAttributeMeasures(group, responseCode, responders);
         for (int k = first; k < last; ++k) measures[k] = std::move(made[k - first]);
       },
       poll);

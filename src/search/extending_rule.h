@@ -19,8 +19,8 @@ class DLWorkerPool;
 class IDLDataView;
 
 // Borrows the parameters and the view (both outlive every rule of a run); owns its segments.
-// A copy shares the borrowed pointers, copies the coverage and the fixed segments, and has no
-// candidates.
+// A copy shares the borrowed pointers and the responder bits, copies the coverage and the fixed
+// segments, and has no candidates.
 class DLExtendingRule {
  public:
   // Covers `cases` (copied); throws ConstructorException when the view has no cases or the set's
@@ -72,6 +72,9 @@ class DLExtendingRule {
   const DLParameters* mParams;
   const IDLDataView* mView;
   DLRuleCoverage mCoverage;
+  // The responding cases of the first coverage that generated candidates, shared with every copy
+  // (whose coverages are subsets of it), so that each breakdown reads bits instead of the target.
+  std::shared_ptr<const DLResponders> mResponders;
   std::vector<std::unique_ptr<DLExtendingSegment>> mFixed;
   std::vector<std::unique_ptr<DLExtendingSegment>> mCandidates;
 };
