@@ -24,10 +24,21 @@
 
 namespace {
 
-// Predictors broken down in one pass over the covered cases: the walk over the set, the target
-// and the weights are read once for them all. Small enough that a step has work for several
-// threads and that a cancel is asked often.
-constexpr int kAttributesPerPass = 4;
+// Covered cases times predictors in one pass over the covered cases (a few milliseconds of
+// tallying): the walk over the set, the response bits and the weights are read once for all the
+// predictors of a pass, so passes are made as large as this allows, while a cancel is still
+// asked often.
+constexpr long long kCaseAttributesPerPass = 1LL << 24;
+
+// The number of passes that break `count` predictors down over `cases` covered cases with
+// `threads` threads: as few as kCaseAttributesPerPass allows, rounded up to a multiple of the
+// threads so that each has as many (at most one per predictor).
+int NumOfPasses(int count, int cases, int threads) {
+  const long long work = static_cast<long long>(count) * std::max(cases, 1);
+  long long passes = (work + kCaseAttributesPerPass - 1) / kCaseAttributesPerPass;
+  passes = (passes + threads - 1) / threads * threads;
+  return static_cast<int>(std::min<long long>(passes, count));
+}
 
 }  // namespace
 
@@ -80,13 +91,15 @@ bool DLExtendingRule::GenerateCandidates(bool& cancelled, DLWorkerPool* pool) {
   const long long responseCode = mCoverage.GetResponseCode();
   if (!mResponders) mResponders = mCoverage.MakeResponders(responseCode);
   const DLResponders* responders = mResponders.get();
-  // Step 1: the breakdowns, a few predictors per pass over the covered cases.
-  const int groups = (count + kAttributesPerPass - 1) / kAttributesPerPass;
+  // Step 1: the breakdowns, several predictors per pass over the covered cases.
+  const int groups =
+      NumOfPasses(count, mCoverage.GetCoveredCases().GetNumOfElements(), pool->GetNumThreads());
+  const int perPass = (count + groups - 1) / groups;
   const bool measured = pool->Run(
       groups,
       [&](int, int g) {
-        const int first = g * kAttributesPerPass;
-        const int last = std::min(count, first + kAttributesPerPass);
+        const int first = std::min(count, g * perPass);
+        const int last = std::min(count, first + perPass);
         std::vector<int> group(positions.begin() + first, positions.begin() + last);
         auto made = mCoverage.GetAttributeMeasures(group, responseCode, responders);
         for (int k = first; k < last; ++k) measures[k] = std::move(made[k - first]);
