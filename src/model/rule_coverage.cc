@@ -647,15 +647,16 @@ DLAttributeMeasure* DLRuleCoverage::GetAttributeMeasure(std::string const& name)
   if (name.empty()) return nullptr;
   const IDLAttribute* attr = mView->GetAttribute(name);
   if (attr == nullptr) return nullptr;
-  return Breakdown({attr}, ruleweave::detail::ResponseCode(*mView), nullptr)[0].release();
+  return Breakdown({attr}, ruleweave::detail::ResponseCode(*mView), nullptr, nullptr)[0].release();
 }
 
 std::vector<std::unique_ptr<DLAttributeMeasure>> DLRuleCoverage::GetAttributeMeasures(
-    const std::vector<int>& indices, long long responseCode, const DLResponders* responders) const {
+    const std::vector<int>& indices, long long responseCode, const DLResponders* responders,
+    bool* wholeNumbers) const {
   std::vector<const IDLAttribute*> attrs;
   attrs.reserve(indices.size());
   for (int index : indices) attrs.push_back(mView->GetAttribute(index));
-  return Breakdown(attrs, responseCode, responders);
+  return Breakdown(attrs, responseCode, responders, wholeNumbers);
 }
 
 std::shared_ptr<const DLResponders> DLRuleCoverage::MakeResponders(long long responseCode) const {
@@ -692,8 +693,9 @@ long long DLRuleCoverage::GetResponseCode() const {
 
 std::vector<std::unique_ptr<DLAttributeMeasure>> DLRuleCoverage::Breakdown(
     const std::vector<const IDLAttribute*>& attrs, long long responseCode,
-    const DLResponders* responders) const {
+    const DLResponders* responders, bool* wholeNumbers) const {
   std::vector<std::unique_ptr<DLAttributeMeasure>> results(attrs.size());
+  if (wholeNumbers != nullptr) *wholeNumbers = true;
   if (mCovered.IsEmpty()) return results;
   // The view counts nothing from a weight or target column of another length than the set.
   const int capacity = mCovered.GetCapacity();
@@ -735,6 +737,7 @@ std::vector<std::unique_ptr<DLAttributeMeasure>> DLRuleCoverage::Breakdown(
     if (splits[a]) {
       anySplit = true;
     } else {
+      if (wholeNumbers != nullptr) *wholeNumbers = false;
       InterfaceSplit(mCovered, attr, target, responseCode, weight, missingCode, *results[a]);
     }
   }

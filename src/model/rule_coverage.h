@@ -76,10 +76,13 @@ class DLRuleCoverage {
   // why that stays with the caller).
   // `responders`, when given, is a set made by MakeResponders for this response code, here or on
   // a coverage of a superset (a rule's coverage before it was narrowed); it spares reading the
-  // target column, which the pass does instead when the set does not fit.
+  // target column, which the pass does instead when the set does not fit. `wholeNumbers`, when
+  // given, tells whether every measure was counted in integers from the library's own columns
+  // (so that breakdowns of disjoint sets add and subtract exactly); false when some attribute,
+  // the target or the weight was read through the interface with double sums.
   std::vector<std::unique_ptr<DLAttributeMeasure>> GetAttributeMeasures(
       const std::vector<int>& indices, long long responseCode,
-      const DLResponders* responders = nullptr) const;
+      const DLResponders* responders = nullptr, bool* wholeNumbers = nullptr) const;
   // The cases of the covered words that respond (all cases of those words, covered or not), for
   // the breakdowns of this set and of every subset; null when the set is empty or the target is
   // not one of the library's own columns of the set's length. One pass over the target column
@@ -91,7 +94,7 @@ class DLRuleCoverage {
  private:
   std::vector<std::unique_ptr<DLAttributeMeasure>> Breakdown(
       const std::vector<const IDLAttribute*>& attrs, long long responseCode,
-      const DLResponders* responders) const;
+      const DLResponders* responders, bool* wholeNumbers) const;
 
   const IDLDataView* mView;
   DLBitSet mCovered;

@@ -64,7 +64,8 @@ bool DLExtendingRule::UsesAttribute(const std::string& name) const {
   return false;
 }
 
-bool DLExtendingRule::GenerateCandidates(bool& cancelled, DLWorkerPool* pool) {
+bool DLExtendingRule::GenerateCandidates(bool& cancelled, DLWorkerPool* pool,
+                                         const DLBreakdowns* given, DLBreakdowns* made) {
   cancelled = false;
   std::unique_ptr<DLWorkerPool> ownPool;
   if (pool == nullptr) {
@@ -88,26 +89,51 @@ bool DLExtendingRule::GenerateCandidates(bool& cancelled, DLWorkerPool* pool) {
   const DLParameters& params = *mParams;
   const DLWorkerPool::Poll poll = [&params] { return IsSearchCancelled(params); };
   std::vector<std::unique_ptr<DLAttributeMeasure>> measures(positions.size());
+  const int numOfCases = mCoverage.GetCoveredCases().GetNumOfElements();
   const long long responseCode = mCoverage.GetResponseCode();
+  // Made here also when the breakdowns are given: the copies extended from this rule use them.
   if (!mResponders) mResponders = mCoverage.MakeResponders(responseCode);
-  const DLResponders* responders = mResponders.get();
-  // Step 1: the breakdowns, several predictors per pass over the covered cases.
-  const int groups =
-      NumOfPasses(count, mCoverage.GetCoveredCases().GetNumOfElements(), pool->GetNumThreads());
-  const int perPass = (count + groups - 1) / groups;
-  const bool measured = pool->Run(
-      groups,
-      [&](int, int g) {
-        const int first = std::min(count, g * perPass);
-        const int last = std::min(count, first + perPass);
-        std::vector<int> group(positions.begin() + first, positions.begin() + last);
-        auto made = mCoverage.GetAttributeMeasures(group, responseCode, responders);
-        for (int k = first; k < last; ++k) measures[k] = std::move(made[k - first]);
-      },
-      poll);
-  if (!measured) {
-    cancelled = true;
-    return false;
+  bool wholeNumbers = true;
+  if (given != nullptr && given->positions == positions && given->numOfCases == numOfCases) {
+    // Step 1, made already: copies, since generation may reverse the responses in place.
+    for (std::size_t k = 0; k < measures.size(); ++k) {
+      if (given->measures[k]) {
+        measures[k] = std::make_unique<DLAttributeMeasure>(*given->measures[k]);
+      }
+    }
+    wholeNumbers = given->wholeNumbers;
+  } else {
+    const DLResponders* responders = mResponders.get();
+    // Step 1: the breakdowns, several predictors per pass over the covered cases.
+    const int groups = NumOfPasses(count, numOfCases, pool->GetNumThreads());
+    const int perPass = (count + groups - 1) / groups;
+    std::vector<char> whole(static_cast<std::size_t>(groups), 1);
+    const bool measured = pool->Run(
+        groups,
+        [&](int, int g) {
+          const int first = std::min(count, g * perPass);
+          const int last = std::min(count, first + perPass);
+          std::vector<int> group(positions.begin() + first, positions.begin() + last);
+          bool exact = true;
+          auto part = mCoverage.GetAttributeMeasures(group, responseCode, responders, &exact);
+          whole[static_cast<std::size_t>(g)] = exact ? 1 : 0;
+          for (int k = first; k < last; ++k) measures[k] = std::move(part[k - first]);
+        },
+        poll);
+    if (!measured) {
+      cancelled = true;
+      return false;
+    }
+    for (char w : whole) wholeNumbers = wholeNumbers && w != 0;
+  }
+  if (made != nullptr) {
+    made->positions = positions;
+    made->numOfCases = numOfCases;
+    made->wholeNumbers = wholeNumbers;
+    made->measures.clear();
+    for (const auto& m : measures) {
+      made->measures.push_back(m ? std::make_unique<DLAttributeMeasure>(*m) : nullptr);
+    }
   }
 
   // Step 2: the candidates. The segment size requirement comes from the first predictor with a

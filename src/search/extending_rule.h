@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "model/attribute_measure.h"
 #include "model/rule_coverage.h"
 #include "ruleweave/foundation/bit_set.h"
 #include "ruleweave/foundation/measure.h"
@@ -17,6 +18,17 @@ class DLParameters;
 class DLRule;
 class DLWorkerPool;
 class IDLDataView;
+
+// The breakdowns of a covered set by the predictors at `positions` (entry i for positions[i],
+// null where the predictor has none), as GenerateCandidates made them before using them, with
+// the set's number of cases. `wholeNumbers`: every measure was counted in integers, so the
+// breakdowns of a subset can be subtracted exactly (see DLAttributeMeasure::Subtract).
+struct DLBreakdowns {
+  std::vector<int> positions;
+  std::vector<std::unique_ptr<DLAttributeMeasure>> measures;
+  int numOfCases = 0;
+  bool wholeNumbers = false;
+};
 
 // Borrows the parameters and the view (both outlive every rule of a run); owns its segments.
 // A copy shares the borrowed pointers and the responder bits, copies the coverage and the fixed
@@ -35,8 +47,13 @@ class DLExtendingRule {
   // without a pool); the candidates are the same for any number of threads. The cancel object of
   // the parameters is polled, from the calling thread only, between predictors and while the
   // workers run; when it answers yes, generation stops, `cancelled` is set, no candidate is added
-  // and false is returned.
-  bool GenerateCandidates(bool& cancelled, DLWorkerPool* pool = nullptr);
+  // and false is returned. `given`, when not null, holds the breakdowns of this rule's covered
+  // set (made otherwise, for instance by subtraction); they are used in place of breaking the
+  // set down when their positions and number of cases are this rule's. `made`, when not null,
+  // receives copies of the breakdowns used once they are complete (even if a cancel stops the
+  // candidates afterwards).
+  bool GenerateCandidates(bool& cancelled, DLWorkerPool* pool = nullptr,
+                          const DLBreakdowns* given = nullptr, DLBreakdowns* made = nullptr);
 
   // The index of the best candidate with its measure in `m`; -1 and the rule's own measure when
   // there are none. With Down, (1, 1) stands for "nothing better" and index 0 is returned.
