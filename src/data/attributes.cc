@@ -127,11 +127,27 @@ void DLAttribute<S, K>::Filter(DLBitSet& cases, Keep keep) const {
   // Ids beyond the column read as the system-missing value, as GetValue answers them.
   const bool keepBeyond = keep(kSystemMissing);
   if constexpr (S == 1) {
-    // Byte codes: the answer for each of the 256 codes once, then one lookup per case.
+    // Byte codes: the answer for each of the 256 codes once, then one lookup per case. When the
+    // codes kept form one run (a range, a single value), a word's 32 codes are tested at once.
     std::uint8_t kept[256];
     for (int c = 0; c < 256; ++c) kept[c] = keep(static_cast<double>(c)) ? 1 : 0;
-    ruleweave::detail::KeepElements(cases, n, keepBeyond,
-                                    [data, &kept](int id) { return kept[data[id]]; });
+    int first = 0;
+    while (first < 256 && kept[first] == 0) ++first;
+    int end = first;
+    while (end < 256 && kept[end] != 0) ++end;
+    int after = end;
+    while (after < 256 && kept[after] == 0) ++after;
+    auto lookUp = [data, &kept](int id) { return kept[data[id]]; };
+    if (first < 256 && after == 256) {
+      const auto lo = static_cast<std::uint8_t>(first);
+      const auto span = static_cast<std::uint8_t>(end - 1 - first);
+      ruleweave::detail::KeepElementsByWord(
+          cases, n, keepBeyond, /*minDense=*/2, lookUp, [data, lo, span](int base) {
+            return ruleweave::detail::BytesInRangeMask(data + base, lo, span);
+          });
+    } else {
+      ruleweave::detail::KeepElements(cases, n, keepBeyond, lookUp);
+    }
   } else {
     ruleweave::detail::KeepElements(cases, n, keepBeyond, [data, &keep](int id) {
       return keep(static_cast<double>(data[id]));

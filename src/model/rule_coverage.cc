@@ -3,13 +3,8 @@
 #include "model/rule_coverage.h"
 
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <vector>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "data/attributes.h"
 #include "data/response_code.h"
@@ -101,43 +96,6 @@ std::uint32_t ResponseBitsOneByOne(std::uint32_t w, int base, Responds responds)
   return bits;
 }
 
-// Bit (31 - p) set when bytes[p] == code, for p = 0 .. 31: the set's order.
-inline std::uint32_t EqualBytesMask(const std::uint8_t* bytes, std::uint8_t code) {
-#if defined(__SSE2__)
-  // Sixteen compares at once; the byte mask comes in the opposite order (bit p for byte p).
-  const __m128i c = _mm_set1_epi8(static_cast<char>(code));
-  const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
-  const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16));
-  std::uint32_t m = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(low, c))) |
-                    static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(high, c))) << 16;
-  m = ((m >> 1) & 0x55555555u) | ((m & 0x55555555u) << 1);
-  m = ((m >> 2) & 0x33333333u) | ((m & 0x33333333u) << 2);
-  m = ((m >> 4) & 0x0F0F0F0Fu) | ((m & 0x0F0F0F0Fu) << 4);
-  return __builtin_bswap32(m);
-#elif defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-  // Eight compares at once in a 64-bit register.
-  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
-  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-  // Moves the low bit of byte k to bit 63 - k, for k = 0 .. 7, without collisions or carries.
-  constexpr std::uint64_t kPack = 0x8040201008040201ULL;
-  const std::uint64_t pattern = kOnes * code;
-  std::uint32_t mask = 0;
-  for (int g = 0; g < 4; ++g) {
-    std::uint64_t x = 0;
-    std::memcpy(&x, bytes + 8 * g, sizeof(x));  // byte k of the group in bits 8k .. 8k+7
-    x ^= pattern;                               // zero exactly where the byte equals the code
-    const std::uint64_t nonZero = ((x & kLow7) + kLow7) | x;  // top bit: byte != 0
-    const std::uint64_t equal = (~nonZero >> 7) & kOnes;
-    mask = (mask << 8) | static_cast<std::uint32_t>((equal * kPack) >> 56);
-  }
-  return mask;
-#else
-  std::uint32_t mask = 0;
-  for (int p = 0; p < 32; ++p) mask = (mask << 1) | std::uint32_t{bytes[p] == code};
-  return mask;
-#endif
-}
-
 // Calls f(responseBits) with the fastest reader of the response bits of a word: responseBits(i,
 // w) for word i holding the elements w answers as ResponseBitsOneByOne. The responder bits are
 // read when given; otherwise byte targets of a word that lies wholly inside the column are
@@ -156,7 +114,7 @@ void WithResponseBits(const CaseReaders& r, int capacity, F f) {
       const int base = 32 * i;
       // A single element is cheaper to ask alone.
       if (i < wholeWords && (w & (w - 1)) != 0) {
-        return EqualBytesMask(targets + base, code) & w;
+        return ruleweave::detail::BytesInRangeMask(targets + base, code, 0) & w;
       }
       return ResponseBitsOneByOne(w, base, [targets, code](int id) { return targets[id] == code; });
     });
