@@ -3,7 +3,8 @@
 //
 // Filters clear the failing cases of the case set a word at a time
 // (ruleweave::detail::KeepElements); byte-coded columns first answer the test for each of the
-// 256 codes and then look the answer up per case.
+// 256 codes and then look the answer up per case, or, when the codes kept form one run, test a
+// word's 32 codes against the run at once.
 #include "data/attributes.h"
 
 #include <algorithm>
