@@ -1,12 +1,13 @@
 // The six attribute columns: value intake, missing tests, the filters that narrow case sets,
 // equality and the dump.
 //
-// Filters walk the case set word by word (ruleweave::detail::ForEachElement) and remove failing
-// cases one by one. Removing the current smallest element makes the set look for the new one
-// from that element's word onwards only, so clearing a leading run of failures costs no more
-// than one pass over the words it spans.
+// Filters clear the failing cases of the case set a word at a time
+// (ruleweave::detail::KeepElements); byte-coded columns first answer the test for each of the
+// 256 codes and then look the answer up per case, or, when the codes kept form one run, test a
+// word's 32 codes against the run at once.
 #include "data/attributes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -123,16 +124,36 @@ template <int S, int K>
 template <typename Keep>
 void DLAttribute<S, K>::Filter(DLBitSet& cases, Keep keep) const {
   const Element* data = this->mValues.data();
-  const int n = GetNumOfCases();
+  const int n = std::min(GetNumOfCases(), cases.GetCapacity());
   // Ids beyond the column read as the system-missing value, as GetValue answers them.
-  auto valueOf = [data, n](int id) {
-    return id < n ? static_cast<double>(data[id]) : kSystemMissing;
-  };
-
-  // The order does not matter to a filter, and peeling the lowest bit is the cheaper walk.
-  ruleweave::detail::ForEachElementInAnyOrder(cases, [&](int id) {
-    if (!keep(valueOf(id))) cases.RemoveElement(id);
-  });
+  const bool keepBeyond = keep(kSystemMissing);
+  if constexpr (S == 1) {
+    // Byte codes: the answer for each of the 256 codes once, then one lookup per case. When the
+    // codes kept form one run (a range, a single value), a word's 32 codes are tested at once.
+    std::uint8_t kept[256];
+    for (int c = 0; c < 256; ++c) kept[c] = keep(static_cast<double>(c)) ? 1 : 0;
+    int first = 0;
+    while (first < 256 && kept[first] == 0) ++first;
+    int end = first;
+    while (end < 256 && kept[end] != 0) ++end;
+    int after = end;
+    while (after < 256 && kept[after] == 0) ++after;
+    auto lookUp = [data, &kept](int id) { return kept[data[id]]; };
+    if (first < 256 && after == 256) {
+      const auto lo = static_cast<std::uint8_t>(first);
+      const auto span = static_cast<std::uint8_t>(end - 1 - first);
+      ruleweave::detail::KeepElementsByWord(
+          cases, n, keepBeyond, /*minDense=*/2, lookUp, [data, lo, span](int base) {
+            return ruleweave::detail::BytesInRangeMask(data + base, lo, span);
+          });
+    } else {
+      ruleweave::detail::KeepElements(cases, n, keepBeyond, lookUp);
+    }
+  } else {
+    ruleweave::detail::KeepElements(cases, n, keepBeyond, [data, &keep](int id) {
+      return keep(static_cast<double>(data[id]));
+    });
+  }
 }
 
 template <int S, int K>

@@ -347,6 +347,23 @@ void DLBitSet::AfterWordPass() {
   UpdateEnds();
 }
 
+void DLBitSet::AfterRemoving(int removed) {
+  if (removed <= 0) return;
+  mNumOfElements -= removed;
+  if (mNumOfElements == 0) {
+    mFirst = 0;
+    mEnd = 0;
+    return;
+  }
+  // Elements left lie within the old bounds, so the scans stop inside them.
+  int lo = mFirst >> 5;
+  while (mWords[lo] == 0) ++lo;
+  int hi = (mEnd - 1) >> 5;
+  while (mWords[hi] == 0) --hi;
+  mFirst = 32 * lo + FirstPosition(mWords[lo]);
+  mEnd = 32 * hi + LastPosition(mWords[hi]) + 1;
+}
+
 void DLBitSet::UpdateEnds() {
   mFirst = 0;
   mEnd = 0;

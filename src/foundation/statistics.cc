@@ -259,6 +259,51 @@ void SolveBeta(double p, double a, double b, double* xOut, double* yOut) {
   *yOut = swapped ? v : w;
 }
 
+// Both tails at an inner point (0 < x < 1), given ln x, ln y and the log prefactor.
+BetaTails TailsAt(double x, double y, double a, double b, double lnx, double lny,
+                  double lnPrefactor) {
+  BetaTails result{};
+  result.logDensity = lnPrefactor - lnx - lny;
+  if (a >= kAsymptoticMin && b >= kAsymptoticMin) {
+    AsymptoticTails(x, y, a, b, &result);
+  } else if (x < (a + 1.0) / (a + b + 2.0)) {
+    result.lower = std::exp(lnPrefactor) * BetaContinuedFraction(x, y, a, b) / a;
+    result.upper = 1.0 - result.lower;
+  } else {
+    result.upper = std::exp(lnPrefactor) * BetaContinuedFraction(y, x, b, a) / b;
+    result.lower = 1.0 - result.upper;
+  }
+  return result;
+}
+
+// Places I_x(a, b) against the interval [low, high] from a few terms of its power series, without
+// the continued fraction: -1 when I_x(a, b) < low, +1 when it is > high, 0 when the terms
+// summed do not settle it. The series is
+//     I_x(a, b) = P / a * S,   S = t_0 + t_1 + ...,   t_0 = 1,   t_(k+1) = t_k rho_k,
+//     rho_k = (a + b + k) x / (a + 1 + k),
+// with P the prefactor (given as its log). Every term is positive, so a partial sum is a lower
+// bound of S; for b >= 1 the ratios fall with k, so once rho_k < 1 the terms after t_k sum to at
+// most t_(k+1) / (1 - rho_k). Either bound settles the question as soon as it passes its end.
+// Far from the mean a few terms do; near it the sum would converge slowly, and 0 after
+// kMaxTerms hands the question back to the exact methods.
+int PlaceBySeries(double x, double a, double b, double lnPrefactor, double low, double high) {
+  constexpr int kMaxTerms = 128;
+  const double scale = std::exp(lnPrefactor) / a;
+  const double lowSum = low / scale;    // S below this: I below low
+  const double highSum = high / scale;  // S above this: I above high
+  double sum = 0.0;
+  double term = 1.0;
+  for (int k = 0; k < kMaxTerms; ++k) {
+    sum += term;
+    if (sum > highSum) return 1;
+    const double rho = (a + b + k) * x / (a + 1.0 + k);
+    term *= rho;
+    // sum + term / (1 - rho) < lowSum, without the division.
+    if (b >= 1.0 && rho < 1.0 && term < (lowSum - sum) * (1.0 - rho)) return -1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 double LogGamma(double x) {
@@ -396,19 +441,7 @@ bool IncompleteBeta(double x, double y, double a, double b, BetaTails* tails) {
   double lnx = 0.0;
   double lny = 0.0;
   LogPoint(x, y, &lnx, &lny);
-  const double lnPrefactor = LogPrefactor(x, y, a, b, lnx, lny);
-  BetaTails result{};
-  result.logDensity = lnPrefactor - lnx - lny;
-  if (a >= kAsymptoticMin && b >= kAsymptoticMin) {
-    AsymptoticTails(x, y, a, b, &result);
-  } else if (x < (a + 1.0) / (a + b + 2.0)) {
-    result.lower = std::exp(lnPrefactor) * BetaContinuedFraction(x, y, a, b) / a;
-    result.upper = 1.0 - result.lower;
-  } else {
-    result.upper = std::exp(lnPrefactor) * BetaContinuedFraction(y, x, b, a) / b;
-    result.lower = 1.0 - result.upper;
-  }
-  *tails = result;
+  *tails = TailsAt(x, y, a, b, lnx, lny, LogPrefactor(x, y, a, b, lnx, lny));
   return true;
 }
 
@@ -457,13 +490,27 @@ double ClopperPearsonLower(double coverage, double response, double tail) {
 bool ClopperPearsonLowerExceeds(double coverage, double response, double tail, double threshold) {
   const double n = coverage;
   const double r = response;
-  if (AdmitsInterval(n, r, tail) && r > 0.0 && threshold > 0.0 && threshold < 1.0) {
-    BetaTails t{};
-    if (IncompleteBeta(threshold, 1.0 - threshold, r, n - r + 1.0, &t)) {
-      constexpr double kMargin = 1e-6;
-      if (t.lower < tail * (1.0 - kMargin)) return true;
-      if (t.lower > tail * (1.0 + kMargin)) return false;
-    }
+  const double a = r;
+  const double b = n - r + 1.0;
+  if (AdmitsInterval(n, r, tail) && r > 0.0 && threshold > 0.0 && threshold < 1.0 &&
+      IsPositiveFinite(a) && IsPositiveFinite(b)) {
+    const double x = threshold;
+    const double y = 1.0 - threshold;
+    double lnx = 0.0;
+    double lny = 0.0;
+    LogPoint(x, y, &lnx, &lny);
+    const double lnPrefactor = LogPrefactor(x, y, a, b, lnx, lny);
+    // The value computed below is decided on with a relative margin; the series settles the
+    // cases that lie further out (by kSlack more), where no rounding of either computation can
+    // move the value across the margin, so the answer is the one the computed value gives.
+    constexpr double kMargin = 1e-6;
+    constexpr double kSlack = 1e-3;
+    const int place = PlaceBySeries(x, a, b, lnPrefactor, tail * (1.0 - kMargin) * (1.0 - kSlack),
+                                    tail * (1.0 + kMargin) * (1.0 + kSlack));
+    if (place != 0) return place < 0;
+    const BetaTails t = TailsAt(x, y, a, b, lnx, lny, lnPrefactor);
+    if (t.lower < tail * (1.0 - kMargin)) return true;
+    if (t.lower > tail * (1.0 + kMargin)) return false;
   }
   return ClopperPearsonLower(n, r, tail) > threshold;
 }

@@ -54,7 +54,8 @@ double ClopperPearsonLower(double coverage, double response, double tail);
 // threshold t in (0, 1) exactly when I_t(response, coverage - response + 1) < tail, so one
 // incomplete-beta value at t decides, without solving for the end; where that value lies within
 // a millionth of the tail the end itself is solved and compared, so the answer is the
-// comparison's.
+// comparison's. Values far from the tail are placed by a few terms of the power series instead
+// of the full evaluation (the same answer, see statistics.cc).
 bool ClopperPearsonLowerExceeds(double coverage, double response, double tail, double threshold);
 
 }  // namespace statistics

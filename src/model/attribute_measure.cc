@@ -49,3 +49,25 @@ void DLAttributeMeasure::ReverseResponses() {
   for (DLMeasure& m : mMeasures) m.ReverseResponse();
   mMissingMeasure.ReverseResponse();
 }
+
+namespace {
+
+// a - b, or false when the difference is no measure.
+bool Difference(const DLMeasure& a, const DLMeasure& b, DLMeasure& out) {
+  return out.SetValues(a.GetCoverage() - b.GetCoverage(), a.GetResponse() - b.GetResponse());
+}
+
+}  // namespace
+
+bool DLAttributeMeasure::Subtract(const DLAttributeMeasure& part) {
+  if (part.mMeasures.size() != mMeasures.size() || part.mMissingCategory != mMissingCategory) {
+    return false;
+  }
+  DLAttributeMeasure rest(*this);
+  for (std::size_t i = 0; i < mMeasures.size(); ++i) {
+    if (!Difference(mMeasures[i], part.mMeasures[i], rest.mMeasures[i])) return false;
+  }
+  if (!Difference(mMissingMeasure, part.mMissingMeasure, rest.mMissingMeasure)) return false;
+  *this = rest;
+  return true;
+}

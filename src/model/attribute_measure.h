@@ -34,6 +34,11 @@ class DLAttributeMeasure {
   DLMeasure TotalMeasure(bool withMissing) const;
   // response := coverage - response for every category measure and the missing measure.
   void ReverseResponses();
+  // Takes the measures of `part` away, category by category and from the missing measure. For
+  // breakdowns of a set and of a subset of it whose measures are whole numbers (integer tallies,
+  // below 2^53) the result is exactly the breakdown of the rest. False, and no change, when the
+  // category counts or missing codes differ or a difference would have response > coverage.
+  bool Subtract(const DLAttributeMeasure& part);
 
  private:
   std::vector<DLMeasure> mMeasures;

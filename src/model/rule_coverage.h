@@ -3,6 +3,7 @@
 #ifndef RULEWEAVE_MODEL_RULE_COVERAGE_H_
 #define RULEWEAVE_MODEL_RULE_COVERAGE_H_
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,18 @@ class DLAttributeMeasure;
 class IDLAttribute;
 class DLSegment;
 class IDLDataView;
+
+// The cases whose target code is a response code, as bits in the order of a DLBitSet's words,
+// for a range of words: a breakdown of a set inside that range reads these bits instead of the
+// target column. Made by DLRuleCoverage::MakeResponders; it names the target column it was read
+// from, and a breakdown uses it only for that column, length and response code.
+struct DLResponders {
+  const IDLAttribute* target = nullptr;
+  int capacity = 0;
+  long long responseCode = 0;
+  int firstWord = 0;  // words[k] is the set's word firstWord + k
+  std::vector<std::uint32_t> words;
+};
 
 // Keeps a set of covered cases and, always, the view's measure of that set. Borrows the view,
 // which must outlive it. Copies copy the view pointer, the set and the measure; assignment works
@@ -61,14 +74,27 @@ class DLRuleCoverage {
   // times. This form only reads the view, its columns and the set, so several threads may call
   // it at once (coding the response value may add a category to the target's encoder, which is
   // why that stays with the caller).
+  // `responders`, when given, is a set made by MakeResponders for this response code, here or on
+  // a coverage of a superset (a rule's coverage before it was narrowed); it spares reading the
+  // target column, which the pass does instead when the set does not fit. `wholeNumbers`, when
+  // given, tells whether every measure was counted in integers from the library's own columns
+  // (so that breakdowns of disjoint sets add and subtract exactly); false when some attribute,
+  // the target or the weight was read through the interface with double sums.
   std::vector<std::unique_ptr<DLAttributeMeasure>> GetAttributeMeasures(
-      const std::vector<int>& indices, long long responseCode) const;
+      const std::vector<int>& indices, long long responseCode,
+      const DLResponders* responders = nullptr, bool* wholeNumbers = nullptr) const;
+  // The cases of the covered words that respond (all cases of those words, covered or not), for
+  // the breakdowns of this set and of every subset; null when the set is empty or the target is
+  // not one of the library's own columns of the set's length. One pass over the target column
+  // of the covered range.
+  std::shared_ptr<const DLResponders> MakeResponders(long long responseCode) const;
   // The target code counted as a response (see data/response_code.h).
   long long GetResponseCode() const;
 
  private:
   std::vector<std::unique_ptr<DLAttributeMeasure>> Breakdown(
-      const std::vector<const IDLAttribute*>& attrs, long long responseCode) const;
+      const std::vector<const IDLAttribute*>& attrs, long long responseCode,
+      const DLResponders* responders, bool* wholeNumbers) const;
 
   const IDLDataView* mView;
   DLBitSet mCovered;

@@ -25,7 +25,12 @@ DLExtendingList::DLExtendingList(const DLParameters& params, const DLDataQuery& 
     : mParams(&params), mQuery(&query), mView(&view), mCoverage(view, query.GetCaseSpace()) {}
 
 DLExtendingList::DLExtendingList(const DLExtendingList& other)
-    : mParams(other.mParams), mQuery(other.mQuery), mView(other.mView), mCoverage(other.mCoverage) {
+    : mParams(other.mParams),
+      mQuery(other.mQuery),
+      mView(other.mView),
+      mCoverage(other.mCoverage),
+      mKept(other.mKept),
+      mDeparted(other.mDeparted) {
   mFixed.reserve(other.mFixed.size());
   for (const auto& r : other.mFixed) mFixed.push_back(std::make_unique<DLRule>(*r));
 }
@@ -35,10 +40,15 @@ DLExtendingList::~DLExtendingList() = default;
 QXDecision::QXStatus DLExtendingList::ExtendRules(bool& extended, DLWorkerPool* pool) {
   QXDecision::QXStatus status;
   extended = false;
+  std::unique_ptr<DLBreakdowns> given;
   {
     std::unique_ptr<DLBitSet> remainder(mCoverage.Remainder());
+    given = RemainderBreakdowns(*remainder);
     mExtending.push_back(std::make_unique<DLExtendingRule>(*mParams, *mView, *remainder));
   }
+  // Kept anew below once the remainder's breakdowns are complete.
+  mKept.reset();
+  mDeparted.reset();
   if (IsSearchCancelled(*mParams)) {
     status = Cancelled();
   } else {
@@ -47,7 +57,14 @@ QXDecision::QXStatus DLExtendingList::ExtendRules(bool& extended, DLWorkerPool* 
       bool produced = false;
       bool cancelled = false;
       for (auto& rule : mExtending) {
-        produced = rule->GenerateCandidates(cancelled, pool) || produced;
+        if (depth == 0) {
+          // The one rule of the first level covers the remainder.
+          auto made = std::make_unique<DLBreakdowns>();
+          produced = rule->GenerateCandidates(cancelled, pool, given.get(), made.get()) || produced;
+          if (!made->measures.empty()) mKept = std::move(made);
+        } else {
+          produced = rule->GenerateCandidates(cancelled, pool) || produced;
+        }
         if (cancelled) break;
       }
       if (cancelled) {
@@ -108,9 +125,47 @@ DLExtendingList* DLExtendingList::ExtendWith(int i) {
     target = copy.get();
   }
   target->mCoverage.AddRule(*rule->GetCoverage());
+  // The rule was grown on the remainder, so its cases are exactly those that leave it. A second
+  // rule before the next ExtendRules would need both; the kept breakdowns are dropped instead.
+  if (target->mDeparted) {
+    target->mKept.reset();
+    target->mDeparted.reset();
+  } else if (target->mKept) {
+    target->mDeparted = std::make_shared<DLBitSet>(*rule->GetCoverage());
+  }
   target->mFixed.push_back(std::move(rule));
   mExtending.erase(mExtending.begin() + i);
   return copy ? copy.release() : this;
+}
+
+std::unique_ptr<DLBreakdowns> DLExtendingList::RemainderBreakdowns(
+    const DLBitSet& remainder) const {
+  if (!mKept || !mDeparted || !mKept->wholeNumbers || remainder.IsEmpty()) return nullptr;
+  if (mKept->numOfCases - mDeparted->GetNumOfElements() != remainder.GetNumOfElements()) {
+    return nullptr;
+  }
+  if (mDeparted->IsEmpty()) return nullptr;
+  const DLRuleCoverage departed(*mView, *mDeparted, DLRuleCoverage::Deferred{});
+  bool wholeNumbers = false;
+  const auto parts = departed.GetAttributeMeasures(mKept->positions, departed.GetResponseCode(),
+                                                   nullptr, &wholeNumbers);
+  if (!wholeNumbers) return nullptr;
+  auto rest = std::make_unique<DLBreakdowns>();
+  rest->positions = mKept->positions;
+  rest->numOfCases = remainder.GetNumOfElements();
+  rest->wholeNumbers = true;
+  for (std::size_t k = 0; k < parts.size(); ++k) {
+    const DLAttributeMeasure* kept = mKept->measures[k].get();
+    // A predictor has a breakdown of every non-empty set or of none.
+    if ((kept == nullptr) != (parts[k] == nullptr)) return nullptr;
+    std::unique_ptr<DLAttributeMeasure> m;
+    if (kept != nullptr) {
+      m = std::make_unique<DLAttributeMeasure>(*kept);
+      if (!m->Subtract(*parts[k])) return nullptr;
+    }
+    rest->measures.push_back(std::move(m));
+  }
+  return rest;
 }
 
 DLList* DLExtendingList::ToList() {

@@ -26,7 +26,14 @@ class DLWorkerPool;
 class IDLDataView;
 
 // Borrows the parameters, the query and the view; owns its rules. A copy shares the borrowed
-// pointers, copies the coverage and deep-copies the fixed rules; it has no extending rules.
+// pointers and the kept breakdowns, copies the coverage and deep-copies the fixed rules; it has no
+// extending rules.
+//
+// The breakdowns of the remainder by every predictor are the largest part of a search (the
+// remainder holds most cases, the rules grown on it few). Each ExtendRules keeps them, and after
+// ExtendWith the remainder has lost exactly the new rule's cases, so the next ExtendRules
+// subtracts the breakdowns of those cases instead of breaking the whole remainder down again.
+// Integer tallies make the difference exact: the same measures, so the same candidates.
 class DLExtendingList {
  public:
   // An empty list over the query's case space (all cases when it has none). Throws
@@ -76,9 +83,18 @@ class DLExtendingList {
   const DLParameters* mParams;
   const DLDataQuery* mQuery;
   const IDLDataView* mView;
+  // The breakdowns of `remainder` as the kept ones minus those of the departed cases; null when
+  // they cannot be made so exactly (nothing kept or departed, counts that do not add up, measures
+  // that are not whole numbers), and the remainder is broken down afresh.
+  std::unique_ptr<DLBreakdowns> RemainderBreakdowns(const DLBitSet& remainder) const;
+
   DLListCoverage mCoverage;
   std::vector<std::unique_ptr<DLRule>> mFixed;
   std::vector<std::unique_ptr<DLExtendingRule>> mExtending;
+  // The breakdowns of the remainder at the last ExtendRules (null: none) and the cases that have
+  // left the remainder since (null: none).
+  std::shared_ptr<const DLBreakdowns> mKept;
+  std::shared_ptr<const DLBitSet> mDeparted;
 };
 
 #endif  // RULEWEAVE_SEARCH_EXTENDING_LIST_H_

@@ -24,10 +24,21 @@
 
 namespace {
 
-// Predictors broken down in one pass over the covered cases: the walk over the set, the target
-// and the weights are read once for them all. Small enough that a step has work for several
-// threads and that a cancel is asked often.
-constexpr int kAttributesPerPass = 4;
+// Covered cases times predictors in one pass over the covered cases (a few milliseconds of
+// tallying): the walk over the set, the response bits and the weights are read once for all the
+// predictors of a pass, so passes are made as large as this allows, while a cancel is still
+// asked often.
+constexpr long long kCaseAttributesPerPass = 1LL << 24;
+
+// The number of passes that break `count` predictors down over `cases` covered cases with
+// `threads` threads: as few as kCaseAttributesPerPass allows, rounded up to a multiple of the
+// threads so that each has as many (at most one per predictor).
+int NumOfPasses(int count, int cases, int threads) {
+  const long long work = static_cast<long long>(count) * std::max(cases, 1);
+  long long passes = (work + kCaseAttributesPerPass - 1) / kCaseAttributesPerPass;
+  passes = (passes + threads - 1) / threads * threads;
+  return static_cast<int>(std::min<long long>(passes, count));
+}
 
 }  // namespace
 
@@ -36,7 +47,10 @@ DLExtendingRule::DLExtendingRule(const DLParameters& params, const IDLDataView& 
     : mParams(&params), mView(&view), mCoverage(view, cases) {}
 
 DLExtendingRule::DLExtendingRule(const DLExtendingRule& other)
-    : mParams(other.mParams), mView(other.mView), mCoverage(other.mCoverage) {
+    : mParams(other.mParams),
+      mView(other.mView),
+      mCoverage(other.mCoverage),
+      mResponders(other.mResponders) {
   mFixed.reserve(other.mFixed.size());
   for (const auto& s : other.mFixed) mFixed.push_back(std::make_unique<DLExtendingSegment>(*s));
 }
@@ -50,7 +64,8 @@ bool DLExtendingRule::UsesAttribute(const std::string& name) const {
   return false;
 }
 
-bool DLExtendingRule::GenerateCandidates(bool& cancelled, DLWorkerPool* pool) {
+bool DLExtendingRule::GenerateCandidates(bool& cancelled, DLWorkerPool* pool,
+                                         const DLBreakdowns* given, DLBreakdowns* made) {
   cancelled = false;
   std::unique_ptr<DLWorkerPool> ownPool;
   if (pool == nullptr) {
@@ -74,22 +89,51 @@ bool DLExtendingRule::GenerateCandidates(bool& cancelled, DLWorkerPool* pool) {
   const DLParameters& params = *mParams;
   const DLWorkerPool::Poll poll = [&params] { return IsSearchCancelled(params); };
   std::vector<std::unique_ptr<DLAttributeMeasure>> measures(positions.size());
+  const int numOfCases = mCoverage.GetCoveredCases().GetNumOfElements();
   const long long responseCode = mCoverage.GetResponseCode();
-  // Step 1: the breakdowns, a few predictors per pass over the covered cases.
-  const int groups = (count + kAttributesPerPass - 1) / kAttributesPerPass;
-  const bool measured = pool->Run(
-      groups,
-      [&](int, int g) {
-        const int first = g * kAttributesPerPass;
-        const int last = std::min(count, first + kAttributesPerPass);
-        std::vector<int> group(positions.begin() + first, positions.begin() + last);
-        auto made = mCoverage.GetAttributeMeasures(group, responseCode);
-        for (int k = first; k < last; ++k) measures[k] = std::move(made[k - first]);
-      },
-      poll);
-  if (!measured) {
-    cancelled = true;
-    return false;
+  // Made here also when the breakdowns are given: the copies extended from this rule use them.
+  if (!mResponders) mResponders = mCoverage.MakeResponders(responseCode);
+  bool wholeNumbers = true;
+  if (given != nullptr && given->positions == positions && given->numOfCases == numOfCases) {
+    // Step 1, made already: copies, since generation may reverse the responses in place.
+    for (std::size_t k = 0; k < measures.size(); ++k) {
+      if (given->measures[k]) {
+        measures[k] = std::make_unique<DLAttributeMeasure>(*given->measures[k]);
+      }
+    }
+    wholeNumbers = given->wholeNumbers;
+  } else {
+    const DLResponders* responders = mResponders.get();
+    // Step 1: the breakdowns, several predictors per pass over the covered cases.
+    const int groups = NumOfPasses(count, numOfCases, pool->GetNumThreads());
+    const int perPass = (count + groups - 1) / groups;
+    std::vector<char> whole(static_cast<std::size_t>(groups), 1);
+    const bool measured = pool->Run(
+        groups,
+        [&](int, int g) {
+          const int first = std::min(count, g * perPass);
+          const int last = std::min(count, first + perPass);
+          std::vector<int> group(positions.begin() + first, positions.begin() + last);
+          bool exact = true;
+          auto part = mCoverage.GetAttributeMeasures(group, responseCode, responders, &exact);
+          whole[static_cast<std::size_t>(g)] = exact ? 1 : 0;
+          for (int k = first; k < last; ++k) measures[k] = std::move(part[k - first]);
+        },
+        poll);
+    if (!measured) {
+      cancelled = true;
+      return false;
+    }
+    for (char w : whole) wholeNumbers = wholeNumbers && w != 0;
+  }
+  if (made != nullptr) {
+    made->positions = positions;
+    made->numOfCases = numOfCases;
+    made->wholeNumbers = wholeNumbers;
+    made->measures.clear();
+    for (const auto& m : measures) {
+      made->measures.push_back(m ? std::make_unique<DLAttributeMeasure>(*m) : nullptr);
+    }
   }
 
   // Step 2: the candidates. The segment size requirement comes from the first predictor with a

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "model/attribute_measure.h"
 #include "model/rule_coverage.h"
 #include "ruleweave/foundation/bit_set.h"
 #include "ruleweave/foundation/measure.h"
@@ -18,9 +19,20 @@ class DLRule;
 class DLWorkerPool;
 class IDLDataView;
 
+// The breakdowns of a covered set by the predictors at `positions` (entry i for positions[i],
+// null where the predictor has none), as GenerateCandidates made them before using them, with
+// the set's number of cases. `wholeNumbers`: every measure was counted in integers, so the
+// breakdowns of a subset can be subtracted exactly (see DLAttributeMeasure::Subtract).
+struct DLBreakdowns {
+  std::vector<int> positions;
+  std::vector<std::unique_ptr<DLAttributeMeasure>> measures;
+  int numOfCases = 0;
+  bool wholeNumbers = false;
+};
+
 // Borrows the parameters and the view (both outlive every rule of a run); owns its segments.
-// A copy shares the borrowed pointers, copies the coverage and the fixed segments, and has no
-// candidates.
+// A copy shares the borrowed pointers and the responder bits, copies the coverage and the fixed
+// segments, and has no candidates.
 class DLExtendingRule {
  public:
   // Covers `cases` (copied); throws ConstructorException when the view has no cases or the set's
@@ -35,8 +47,13 @@ class DLExtendingRule {
   // without a pool); the candidates are the same for any number of threads. The cancel object of
   // the parameters is polled, from the calling thread only, between predictors and while the
   // workers run; when it answers yes, generation stops, `cancelled` is set, no candidate is added
-  // and false is returned.
-  bool GenerateCandidates(bool& cancelled, DLWorkerPool* pool = nullptr);
+  // and false is returned. `given`, when not null, holds the breakdowns of this rule's covered
+  // set (made otherwise, for instance by subtraction); they are used in place of breaking the
+  // set down when their positions and number of cases are this rule's. `made`, when not null,
+  // receives copies of the breakdowns used once they are complete (even if a cancel stops the
+  // candidates afterwards).
+  bool GenerateCandidates(bool& cancelled, DLWorkerPool* pool = nullptr,
+                          const DLBreakdowns* given = nullptr, DLBreakdowns* made = nullptr);
 
   // The index of the best candidate with its measure in `m`; -1 and the rule's own measure when
   // there are none. With Down, (1, 1) stands for "nothing better" and index 0 is returned.
@@ -72,6 +89,9 @@ class DLExtendingRule {
   const DLParameters* mParams;
   const IDLDataView* mView;
   DLRuleCoverage mCoverage;
+  // The responding cases of the first coverage that generated candidates, shared with every copy
+  // (whose coverages are subsets of it), so that each breakdown reads bits instead of the target.
+  std::shared_ptr<const DLResponders> mResponders;
   std::vector<std::unique_ptr<DLExtendingSegment>> mFixed;
   std::vector<std::unique_ptr<DLExtendingSegment>> mCandidates;
 };

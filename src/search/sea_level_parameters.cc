@@ -287,15 +287,25 @@ bool DLSegmentGenerator::GenerateOrdered(const std::string& name, double overall
     pool.emplace_back(dataSet, name, k, k, *am.GetMeasure(k), /*leftOpen=*/false,
                       /*rightOpen=*/false);
   }
+  // An entry holds its measure's rate and coverage, so that the heap compares numbers instead of
+  // dividing for every comparison; the order is DLMeasure's operator<.
   struct Entry {
-    DLMeasure measure;
+    double probability;
+    double coverage;
     int position;
     unsigned version;
   };
+  auto entry = [](const DLMeasure& m, int position, unsigned version) {
+    return Entry{m.GetProbability(), m.GetCoverage(), position, version};
+  };
+  auto less = [](const Entry& a, const Entry& b) {
+    return a.probability < b.probability ||
+           (a.probability == b.probability && a.coverage < b.coverage);
+  };
   // Heap order: the top has the greatest measure, ties going to the earlier position.
-  auto lower = [](const Entry& a, const Entry& b) {
-    if (a.measure < b.measure) return true;
-    return !(b.measure < a.measure) && a.position > b.position;
+  auto lower = [&less](const Entry& a, const Entry& b) {
+    if (less(a, b)) return true;
+    return !less(b, a) && a.position > b.position;
   };
   std::vector<Entry> heap;
   heap.reserve(pool.size());
@@ -304,7 +314,7 @@ bool DLSegmentGenerator::GenerateOrdered(const std::string& name, double overall
   std::unordered_map<std::uint64_t, int> ranges;
   ranges.reserve(pool.size());
   for (std::size_t i = 0; i < pool.size(); ++i) {
-    heap.push_back({pool[i].GetMeasure(), static_cast<int>(i), 0});
+    heap.push_back(entry(pool[i].GetMeasure(), static_cast<int>(i), 0));
     ranges.emplace(RangeKey(pool[i]), static_cast<int>(i));
   }
   std::make_heap(heap.begin(), heap.end(), lower);
@@ -338,7 +348,7 @@ bool DLSegmentGenerator::GenerateOrdered(const std::string& name, double overall
       }
     }
     if (keep) {
-      heap.push_back({s.GetMeasure(), top.position, ++version[i]});
+      heap.push_back(entry(s.GetMeasure(), top.position, ++version[i]));
       std::push_heap(heap.begin(), heap.end(), lower);
     } else {
       alive[i] = 0;

@@ -132,12 +132,15 @@ TEST(Statistics, BoundsEqualTheFDistributionForms) {
 
 TEST(Statistics, LowerEndAboveAThresholdAgreesWithTheSolvedEnd) {
   // Thresholds on both sides of each lower end, at it, and a hair away from it (where the one
-  // incomplete-beta value cannot decide and the end is solved).
-  const double cases[][2] = {{10, 5}, {100, 30}, {57.5, 3.25}, {4e4, 11}, {300, 299}, {8, 1}};
+  // incomplete-beta value cannot decide and the end is solved); within a percent of it the
+  // series placement gives way to the full evaluation for the large counts, also on the
+  // asymptotic side (both parameters above 1e5).
+  const double cases[][2] = {{10, 5},    {100, 30}, {57.5, 3.25}, {4e4, 11},
+                             {300, 299}, {8, 1},    {2e5, 1.7e4}, {1e6, 3e5}};
   for (const auto& nr : cases) {
     const double lower = stats::ClopperPearsonLower(nr[0], nr[1], 0.025);
-    for (double t : {lower * 0.5, lower * (1 - 1e-9), lower, lower * (1 + 1e-9), 0.5 * (lower + 1),
-                     0.0, 1.0}) {
+    for (double t : {lower * 0.5, lower * 0.99, lower * (1 - 1e-9), lower, lower * (1 + 1e-9),
+                     lower * 1.01, 0.5 * (lower + 1), 0.0, 1.0}) {
       EXPECT_EQ(stats::ClopperPearsonLowerExceeds(nr[0], nr[1], 0.025, t), lower > t)
           << nr[0] << " " << nr[1] << " " << t;
     }

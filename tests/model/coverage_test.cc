@@ -83,14 +83,24 @@ void CheckAttributeMeasures(const TableShape& shape, bool encoded) {
     // The group form answers every position of the view in one pass, as the single form does.
     std::vector<int> positions;
     for (const std::string& name : names) positions.push_back(view->GetVarList().FindVar(name));
-    const auto group = coverage.GetAttributeMeasures(positions, coverage.GetResponseCode());
+    const long long code = coverage.GetResponseCode();
+    const auto group = coverage.GetAttributeMeasures(positions, code);
+    // Likewise with the responder bits of the whole table, as a search shares them with the
+    // narrower coverages of a rule.
+    const auto responders = DLRuleCoverage(*view, All(table.NumCases())).MakeResponders(code);
+    ASSERT_NE(responders, nullptr);
+    const auto viaBits = coverage.GetAttributeMeasures(positions, code, responders.get());
     ASSERT_EQ(group.size(), names.size());
+    ASSERT_EQ(viaBits.size(), names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
       if (covered.IsEmpty()) {
         EXPECT_EQ(group[i], nullptr);
+        EXPECT_EQ(viaBits[i], nullptr);
       } else {
         ASSERT_NE(group[i], nullptr) << names[i];
         ExpectSplitAndMeasure(*view, covered, names[i], *group[i]);
+        ASSERT_NE(viaBits[i], nullptr) << names[i];
+        ExpectSplitAndMeasure(*view, covered, names[i], *viaBits[i]);
       }
     }
     for (const std::string& name : names) {
@@ -118,7 +128,7 @@ TEST(DLRuleCoverage, AttributeMeasureEqualsSplitAndMeasure) {
 
 TEST(DLRuleCoverage, AttributeMeasureEqualsSplitAndMeasureWithWeights) {
   TableShape shape;
-  shape.numCases = 2000;
+  shape.numCases = 20001;  // interleaved tallies, and a last word with one case
   shape.categories = {3, 40};
   shape.weighted = true;
   shape.seed = 5;

@@ -227,6 +227,28 @@ TEST_F(ExtendingTest, ListTakesItsBestRuleAndCopiesWhileOthersRemain) {
   EXPECT_EQ(first->GetBestExtension(m), 0);
   EXPECT_EQ(m.GetCoverage(), 100);
   EXPECT_EQ(m.GetResponse(), 80);
+  // Its breakdowns are the first level's minus those of the rule taken (cases 0 .. 49); the rules
+  // are those of a fresh list over the same cases, which breaks them down afresh.
+  DLBitSet rest(data->GetNumOfCases());
+  rest.AddElements(50, data->GetNumOfCases());
+  DLDataQuery restQuery = query;
+  restQuery.SetCaseSpace(&rest);
+  DLExtendingList fresh(params, restQuery, *view);
+  ASSERT_TRUE(fresh.ExtendRules(extended).IsOK());
+  ASSERT_EQ(fresh.GetNumOfExtendingRules(), first->GetNumOfExtendingRules());
+  for (int i = 0; i < fresh.GetNumOfExtendingRules(); ++i) {
+    const DLExtendingRule& a = *fresh.GetExtendingRule(i);
+    const DLExtendingRule& b = *first->GetExtendingRule(i);
+    EXPECT_EQ(a.GetMeasure().GetCoverage(), b.GetMeasure().GetCoverage()) << i;
+    EXPECT_EQ(a.GetMeasure().GetResponse(), b.GetMeasure().GetResponse()) << i;
+    ASSERT_EQ(a.GetNumOfCandidates(), b.GetNumOfCandidates()) << i;
+    for (int c = 0; c < a.GetNumOfCandidates(); ++c) {
+      EXPECT_EQ(a.GetCandidate(c)->GetMeasure().GetCoverage(),
+                b.GetCandidate(c)->GetMeasure().GetCoverage());
+      EXPECT_EQ(a.GetCandidate(c)->GetMeasure().GetResponse(),
+                b.GetCandidate(c)->GetMeasure().GetResponse());
+    }
+  }
   DLExtendingList* second = first->ExtendWith(0);
   std::unique_ptr<DLExtendingList> owned(second);
   std::unique_ptr<DLList> made(second->ToList());

@@ -7,6 +7,12 @@
 #include <iosfwd>
 #include <vector>
 
+namespace ruleweave {
+namespace detail {
+class BitSetWords;
+}  // namespace detail
+}  // namespace ruleweave
+
 // Element i stands for case i and lives in word i / 32 under mask 0x80000000 >> (i % 32): the
 // first element of a word is its most significant bit. Bits beyond the capacity are always 0.
 //
@@ -89,8 +95,14 @@ class DLBitSet {
   void Display(std::ostream& os) const;
 
  private:
+  // The library's word-wise filters clear bits directly (see foundation/bit_walk.h).
+  friend class ruleweave::detail::BitSetWords;
+
   // Recomputes `first` and `end` from the words and the count.
   void UpdateEnds();
+  // After `removed` elements were cleared from the words (none added): the new count, and the
+  // bounds found inward from the old ones.
+  void AfterRemoving(int removed);
   // Masks the last word and recomputes the bounds after a word-wise pass (which keeps the count
   // itself, counting the bits it changes).
   void AfterWordPass();
