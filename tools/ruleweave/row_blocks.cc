@@ -14,10 +14,9 @@ constexpr std::size_t kBlockTextBytes = std::size_t{4} << 20;
 
 }  // namespace
 
-void RowBlock::Clear(std::size_t columns, std::int64_t firstRow) {
+void RowBlock::Clear(std::size_t columns) {
   mColumns = columns;
   mRows = 0;
-  mFirstRow = firstRow;
   mFraction = -1;
   mLast = false;
   mText.clear();
@@ -99,7 +98,7 @@ RowPipeline::~RowPipeline() {
 }
 
 bool RowPipeline::Fill(RowBlock& block) {
-  block.Clear(mColumns, mRowsRead);
+  block.Clear(mColumns);
   try {
     while (block.mRows < mShape.blockRows && block.mText.size() < kBlockTextBytes) {
       std::string_view line;
@@ -119,7 +118,6 @@ bool RowPipeline::Fill(RowBlock& block) {
     block.mLast = true;
   }
   block.mFraction = mReader.Fraction();
-  mRowsRead += block.mRows;
   return !block.mLast;
 }
 

@@ -20,8 +20,9 @@
 
 namespace ruleweave_cli {
 
-// Consecutive rows of a file: the fields' texts copied back to back, and each row's line. A
-// derived type may carry what a pass computes from the rows.
+// Consecutive rows of a file: each row's text (its line as read, or, for a row the reader had to
+// parse, its fields back to back) and the line it starts on; the worker that takes the block
+// splits the lines into fields. A derived type may carry what a pass computes from the rows.
 class RowBlock {
  public:
   virtual ~RowBlock() = default;
@@ -33,8 +34,6 @@ class RowBlock {
   }
   // Physical line (from 1) on which row `row` starts.
   std::int64_t Line(int row) const { return mLines[static_cast<std::size_t>(row)]; }
-  // Data rows read before this block's first row.
-  std::int64_t FirstRow() const { return mFirstRow; }
   // The fraction of the file read when the block was complete (-1: unknown).
   double Fraction() const { return mFraction; }
 
@@ -46,7 +45,7 @@ class RowBlock {
 
  private:
   friend class RowPipeline;
-  void Clear(std::size_t columns, std::int64_t firstRow);
+  void Clear(std::size_t columns);
   // A row read into fields, and a row as its line's text, to be split by MakeViews.
   void Append(const std::vector<std::string_view>& fields, std::int64_t line);
   void AppendLine(std::string_view text, std::int64_t line);
@@ -55,7 +54,6 @@ class RowBlock {
 
   std::size_t mColumns = 0;
   int mRows = 0;
-  std::int64_t mFirstRow = 0;
   double mFraction = -1;
   bool mLast = false;
   std::uint64_t mSequence = 0;
@@ -112,7 +110,6 @@ class RowPipeline {
   std::size_t mColumns;
   std::vector<std::unique_ptr<RowBlock>> mBlocks;
   RowBlock* mLent = nullptr;  // the block the caller holds
-  std::int64_t mRowsRead = 0;
   bool mEnded = false;
   std::uint64_t mNextToHand = 0;
 
