@@ -255,6 +255,7 @@ bool RowCoder::CodeKnown(const std::string_view* fields, std::int64_t line, doub
         } else if (ParseNumber(field, number)) {
           const int code = KnownNumber(i, number);
           value = code >= 0 ? code : kUncoded;
+          complete = complete && code >= 0;
         } else {
           throw Changed(mFileName, line, column.name, field);
         }
@@ -267,13 +268,15 @@ bool RowCoder::CodeKnown(const std::string_view* fields, std::int64_t line, doub
           value = *code;
         } else {
           value = kUncoded;
+          complete = false;
         }
         break;
       case ColumnKind::kIgnored:
         break;
     }
-    complete = complete && !std::isnan(value);
   }
+  // Completeness is tracked where a value is left, not by testing each value: a test of the
+  // value would wait for every number's division.
   return complete;
 }
 
