@@ -11,6 +11,7 @@
 #include <ostream>
 #include <string>
 
+#include "foundation/bit_walk.h"
 #include "ruleweave/foundation/exceptions.h"
 
 namespace {
@@ -20,18 +21,7 @@ constexpr std::uint32_t kTopBit = 0x80000000u;
 
 constexpr std::uint32_t BitOf(int id) { return kTopBit >> (id & 31); }
 
-// Number of set bits. Same result as summing a 256-entry byte table over the word's four bytes;
-// the SWAR form vectorises and needs no table or library call.
-inline int CountBits(std::uint32_t w) {
-#if defined(__POPCNT__)
-  return __builtin_popcount(w);
-#else
-  w = w - ((w >> 1) & 0x55555555u);
-  w = (w & 0x33333333u) + ((w >> 2) & 0x33333333u);
-  w = (w + (w >> 4)) & 0x0F0F0F0Fu;
-  return static_cast<int>((w * 0x01010101u) >> 24);
-#endif
-}
+using ruleweave::detail::CountBits;
 
 // Position (0 = most significant bit) of the first and the last set bit of a non-zero word.
 inline int FirstPosition(std::uint32_t w) { return __builtin_clz(w); }
