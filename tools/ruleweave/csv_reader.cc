@@ -229,7 +229,10 @@ bool CsvReader::ParseSimpleLine() {
 // and the views made at the end.
 bool CsvReader::ParseRecord() {
   if (Peek() < 0) return false;
-  if (ParseSimpleLine()) return true;
+  return ParseSimpleLine() || ParseGeneralRecord();
+}
+
+bool CsvReader::ParseGeneralRecord() {
   mData.clear();
   mEnds.clear();
   mFieldColumns.clear();
@@ -382,29 +385,29 @@ void CsvReader::ReadHeader() {
 }
 
 bool CsvReader::NextRow() {
-  for (;;) {
-    if (!ParseRecord()) return false;
-    // A line without any character is blank; skip it unless it could be a one-column row.
-    if (mFields.size() == 1 && mFields[0].empty() && mHeader.size() > 1) continue;
-    break;
+  std::string_view line;
+  switch (NextRowOrLine(line)) {
+    case RowForm::kEnd:
+      return false;
+    case RowForm::kLine:
+      SplitLine(line, Split(), mRowLine, mFields, &mFieldColumns);
+      return true;
+    case RowForm::kFields:
+      return true;
   }
-  if (mFields.size() != mHeader.size()) {
-    throw InputError(mFileName, mRowLine, 0, Ragged(mHeader.size(), mFields.size()));
-  }
-  ++mRowsRead;
-  return true;
+  return false;
 }
 
 CsvReader::RowForm CsvReader::NextRowOrLine(std::string_view& line) {
   for (;;) {
     if (Peek() < 0) return RowForm::kEnd;
     if (TakeSimpleLine(line)) {
-      // A line without any character is blank, as in NextRow.
+      // A line without any character is blank; skip it unless it could be a one-column row.
       if (line.empty() && mHeader.size() > 1) continue;
       ++mRowsRead;
       return RowForm::kLine;
     }
-    if (!ParseRecord()) return RowForm::kEnd;
+    if (!ParseGeneralRecord()) return RowForm::kEnd;
     if (mFields.size() == 1 && mFields[0].empty() && mHeader.size() > 1) continue;
     break;
   }

@@ -108,6 +108,8 @@ class CsvReader {
  private:
   // Parses one physical record into mFields; false at end of input.
   bool ParseRecord();
+  // The general path of ParseRecord (quotes, a record across the buffer's end); input remains.
+  bool ParseGeneralRecord();
   bool TakeSimpleLine(std::string_view& line);
   bool ParseSimpleLine();
   bool Fill();
