@@ -280,7 +280,7 @@ bool RowCoder::CodeKnown(const std::string_view* fields, std::int64_t line, doub
   return complete;
 }
 
-void RowCoder::CodeRest(const std::string_view* fields, std::int64_t /*line*/, double* values) {
+void RowCoder::CodeRest(const std::string_view* fields, double* values) {
   const std::size_t n = mPlan.columns.size();
   for (std::size_t i = 0; i < n; ++i) {
     if (!std::isnan(values[i])) continue;
@@ -352,7 +352,7 @@ bool CsvRecordSource::Take(int row) {
   CodedBlock& block = *mBlock;
   const auto at = static_cast<std::size_t>(row);
   double* values = &block.values[at * mNumVars];
-  if (!block.complete[at]) mCoder.CodeRest(block.Fields(row), block.Line(row), values);
+  if (!block.complete[at]) mCoder.CodeRest(block.Fields(row), values);
   const int target = mCoder.Plan().targetIndex;
   const int targetCode = target < 0 ? -1 : static_cast<int>(values[target]);
   if (target >= 0 && mFilter.dropMissingTarget && targetCode < 0) {

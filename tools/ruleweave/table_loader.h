@@ -155,7 +155,7 @@ class RowCoder {
   // that does not fit the column.
   bool CodeKnown(const std::string_view* fields, std::int64_t line, double* values) const;
   // Codes the values CodeKnown left; called for the rows in file order.
-  void CodeRest(const std::string_view* fields, std::int64_t line, double* values);
+  void CodeRest(const std::string_view* fields, double* values);
   // The verdict on the row's weight (kUsable when the table has no weight), and the weight the
   // row counts with. Safe to call from several threads at once.
   WeightVerdict Weight(const std::string_view* fields, double& weight) const;
